@@ -1,0 +1,67 @@
+# The host target: the product code on the Win32 subset in host/, the
+# program itself, its tests and its benchmarks.
+option(TOVRIK_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(TOVRIK_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# The resource script, compiled as on Windows, embedded for the layer to read.
+find_program(TOVRIK_LLVM_RC NAMES llvm-rc llvm-rc-16 llvm-rc-15 llvm-rc-14 REQUIRED)
+set(compiled_resources ${CMAKE_BINARY_DIR}/tovrik.res)
+set(embedded_resources ${CMAKE_BINARY_DIR}/embedded_resources.cpp)
+add_custom_command(
+  OUTPUT ${compiled_resources}
+  COMMAND ${TOVRIK_LLVM_RC} /I ${CMAKE_SOURCE_DIR}/host/include /I ${CMAKE_SOURCE_DIR}/res
+          /FO ${compiled_resources} ${TOVRIK_RESOURCE_SCRIPT}
+  DEPENDS ${TOVRIK_RESOURCE_INPUTS}
+  COMMENT "Compiling the resource script")
+add_custom_command(
+  OUTPUT ${embedded_resources}
+  COMMAND ${CMAKE_COMMAND} -DINPUT=${compiled_resources} -DOUTPUT=${embedded_resources}
+          -DSYMBOL=kEmbeddedResources -P ${CMAKE_SOURCE_DIR}/cmake/embed_file.cmake
+  DEPENDS ${compiled_resources} ${CMAKE_SOURCE_DIR}/cmake/embed_file.cmake
+  COMMENT "Embedding the compiled resources")
+
+find_package(Curses REQUIRED)
+
+file(GLOB host_layer_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/src/*.cpp)
+list(REMOVE_ITEM host_layer_sources ${CMAKE_SOURCE_DIR}/host/src/entry.cpp)
+add_library(tovrik_host STATIC ${host_layer_sources} ${embedded_resources})
+target_include_directories(tovrik_host
+  PUBLIC ${CMAKE_SOURCE_DIR}/host/include ${CMAKE_SOURCE_DIR}/host
+  PRIVATE ${CURSES_INCLUDE_DIRS})
+target_link_libraries(tovrik_host PUBLIC ${CURSES_LIBRARIES})
+
+add_library(tovrik_product STATIC ${TOVRIK_PRODUCT_SOURCES})
+target_include_directories(tovrik_product PUBLIC ${CMAKE_SOURCE_DIR})
+# Product code sees the platform's headers only: the layer's include/ folder.
+target_include_directories(tovrik_product SYSTEM PUBLIC ${CMAKE_SOURCE_DIR}/host/include)
+target_link_libraries(tovrik_product PUBLIC tovrik_host)
+
+add_executable(tovrik ${CMAKE_SOURCE_DIR}/host/src/entry.cpp)
+target_link_libraries(tovrik PRIVATE tovrik_product)
+
+# A stand-in for the client program: records the command line it was given.
+add_executable(stand_in_client ${CMAKE_SOURCE_DIR}/tools/stand_in_client.cpp)
+
+include(CTest)
+if(BUILD_TESTING)
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  file(GLOB_RECURSE test_sources CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/tests/app/*.cpp
+    ${CMAKE_SOURCE_DIR}/tests/shortcut/*.cpp
+    ${CMAKE_SOURCE_DIR}/tests/sheet/*.cpp
+    ${CMAKE_SOURCE_DIR}/tests/locator/*.cpp
+    ${CMAKE_SOURCE_DIR}/tests/host/*.cpp
+    ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+  add_executable(tovrik_tests ${test_sources})
+  target_include_directories(tovrik_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(tovrik_tests PRIVATE tovrik_product GTest::gtest GTest::gtest_main)
+  target_compile_definitions(tovrik_tests PRIVATE
+    TOVRIK_HOST_BINARY="$<TARGET_FILE:tovrik>"
+    TOVRIK_STAND_IN_CLIENT="$<TARGET_FILE:stand_in_client>")
+  add_dependencies(tovrik_tests tovrik stand_in_client)
+  gtest_discover_tests(tovrik_tests DISCOVERY_TIMEOUT 60)
+endif()

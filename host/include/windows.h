@@ -1,0 +1,280 @@
+/* The Win32 subset that tovrik uses, declared for the host build.
+ * Signatures, constants and error codes are the platform's; where the host
+ * cannot behave as Windows does, the declaration says so. */
+#ifndef TOVRIK_HOST_WINDOWS_H
+#define TOVRIK_HOST_WINDOWS_H
+
+/* ---- Constants: also read by the resource compiler ---- */
+
+#define MAX_PATH 260
+
+#define LANG_ENGLISH 0x09
+#define SUBLANG_ENGLISH_US 0x01
+
+#define WS_OVERLAPPED 0x00000000L
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_VISIBLE 0x10000000L
+#define WS_DISABLED 0x08000000L
+#define WS_CAPTION 0x00C00000L
+#define WS_BORDER 0x00800000L
+#define WS_SYSMENU 0x00080000L
+#define WS_GROUP 0x00020000L
+#define WS_TABSTOP 0x00010000L
+#define WS_EX_LEFT 0x00000000L
+
+#define DS_SETFONT 0x40L
+#define DS_MODALFRAME 0x80L
+
+#define BS_GROUPBOX 0x00000007L
+#define SS_LEFT 0x00000000L
+#define SS_BLACKFRAME 0x00000007L
+#define ES_LEFT 0x0000L
+#define ES_AUTOHSCROLL 0x0080L
+
+#define VS_FF_DEBUG 0x1L
+#define VOS_UNKNOWN 0x0L
+#define VFT_UNKNOWN 0x0L
+#define VFT2_UNKNOWN 0x0L
+
+#ifndef RC_INVOKED
+
+#include <stddef.h>
+#include <stdint.h>
+
+/* ---- Types ---- */
+
+#define WINAPI
+#define CALLBACK
+#define APIENTRY
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef unsigned short WORD;
+typedef uint32_t DWORD;
+typedef int32_t LONG;
+typedef unsigned int UINT;
+typedef int INT;
+typedef char CHAR;
+typedef WORD ATOM;
+typedef uintptr_t UINT_PTR;
+typedef intptr_t INT_PTR;
+typedef uintptr_t ULONG_PTR;
+typedef intptr_t LONG_PTR;
+typedef UINT_PTR WPARAM;
+typedef LONG_PTR LPARAM;
+typedef LONG_PTR LRESULT;
+typedef char *LPSTR;
+typedef const char *LPCSTR;
+typedef void *LPVOID;
+typedef DWORD *LPDWORD;
+typedef LONG *PLONG;
+typedef void *HANDLE;
+
+typedef struct HINSTANCE__ *HINSTANCE;
+typedef HINSTANCE HMODULE;
+typedef struct HWND__ *HWND;
+typedef struct HICON__ *HICON;
+typedef HICON HCURSOR;
+typedef struct HBRUSH__ *HBRUSH;
+typedef struct HMENU__ *HMENU;
+typedef struct HKEY__ *HKEY;
+typedef HKEY *PHKEY;
+typedef LONG LSTATUS;
+
+#define TRUE 1
+#define FALSE 0
+
+#define MAKEINTRESOURCEA(i) ((LPSTR)(ULONG_PTR)(WORD)(i))
+#define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
+
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+
+/* ---- Errors ---- */
+
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_BAD_FORMAT 11L
+#define ERROR_NO_MORE_FILES 18L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_BAD_PATHNAME 161L
+#define ERROR_MORE_DATA 234L
+#define ERROR_REGISTRY_CORRUPT 1015L
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
+
+DWORD WINAPI GetLastError(void);
+void WINAPI SetLastError(DWORD error);
+
+/* ---- Strings (KERNEL32) ---- */
+
+/* Like the platform's, these copy and compare without bounds; unlike it,
+ * they do not catch access faults on bad pointers. */
+LPSTR WINAPI lstrcpyA(LPSTR dest, LPCSTR src);
+LPSTR WINAPI lstrcatA(LPSTR dest, LPCSTR src);
+int WINAPI lstrlenA(LPCSTR s);
+/* Compares as the platform does for code page 1252 letters without regard
+ * to case; the platform's word-sort weighting of punctuation is not
+ * reproduced: other bytes compare by their value. */
+int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
+
+/* ---- Module and process (KERNEL32) ---- */
+
+/* Gives the path by which this copy was started (a symbolic link keeps its
+ * own name), mapped to a drive letter: see host_control.h. */
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+
+#define SW_HIDE 0
+#define SW_SHOWNORMAL 1
+#define SW_SHOWDEFAULT 10
+
+/* Finds the program as the platform does for an unquoted command line and
+ * starts it without waiting. Unlike the platform, the program sees its
+ * command line split into arguments; the whole text is also handed to it
+ * in the environment variable HOST_COMMAND_LINE. */
+UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand);
+
+/* ---- Find files (KERNEL32) ---- */
+
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME;
+
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_HIDDEN 0x00000002
+#define FILE_ATTRIBUTE_SYSTEM 0x00000004
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_ARCHIVE 0x00000020
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
+
+typedef struct _WIN32_FIND_DATAA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    CHAR cFileName[MAX_PATH];
+    CHAR cAlternateFileName[14];
+} WIN32_FIND_DATAA, *LPWIN32_FIND_DATAA;
+
+HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData);
+BOOL WINAPI FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findData);
+BOOL WINAPI FindClose(HANDLE findFile);
+
+/* ---- Registry and user name (ADVAPI32) ---- */
+
+#define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)0x80000001)
+#define REG_SZ 1
+
+LSTATUS WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result);
+LSTATUS WINAPI RegCreateKeyA(HKEY key, LPCSTR subKey, PHKEY result);
+LSTATUS WINAPI RegQueryValueA(HKEY key, LPCSTR subKey, LPSTR data, PLONG size);
+LSTATUS WINAPI RegSetValueA(HKEY key, LPCSTR subKey, DWORD type, LPCSTR data, DWORD size);
+LSTATUS WINAPI RegCloseKey(HKEY key);
+
+BOOL WINAPI GetUserNameA(LPSTR buffer, LPDWORD size);
+
+/* ---- Windows and messages (USER32) ---- */
+
+typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+
+typedef struct tagPOINT {
+    LONG x;
+    LONG y;
+} POINT;
+
+typedef struct tagMSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+} MSG, *LPMSG;
+
+typedef struct tagWNDCLASSA {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCSTR lpszMenuName;
+    LPCSTR lpszClassName;
+} WNDCLASSA;
+
+typedef struct tagNMHDR {
+    HWND hwndFrom;
+    UINT_PTR idFrom;
+    UINT code;
+} NMHDR, *LPNMHDR;
+
+#define CS_BYTEALIGNCLIENT 0x1000
+#define COLOR_WINDOW 5
+#define IDC_ARROW MAKEINTRESOURCEA(32512)
+
+#define WM_CREATE 0x0001
+#define WM_DESTROY 0x0002
+#define WM_SETTEXT 0x000C
+#define WM_GETTEXT 0x000D
+#define WM_GETTEXTLENGTH 0x000E
+#define WM_QUIT 0x0012
+#define WM_NOTIFY 0x004E
+#define WM_NCCREATE 0x0081
+#define WM_INITDIALOG 0x0110
+#define WM_COMMAND 0x0111
+#define WM_USER 0x0400
+
+#define EM_LIMITTEXT 0x00C5
+
+#define MB_OK 0x00000000L
+#define MB_ICONERROR 0x00000010L
+#define IDOK 1
+#define IDCANCEL 2
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA *wndClass);
+/* Sends WM_NCCREATE and WM_CREATE during creation, as the platform does; the
+ * sizing messages that come before them on the platform are not sent. */
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
+                            int x, int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, LPVOID param);
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+/* One thread owns every window here. Where the platform would wait for ever
+ * on an empty queue, nothing could ever post to it, so this returns -1. */
+BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax);
+BOOL WINAPI TranslateMessage(const MSG *msg);
+LRESULT WINAPI DispatchMessageA(const MSG *msg);
+void WINAPI PostQuitMessage(int exitCode);
+
+/* Resources come from the resource script compiled into this program. */
+int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
+
+/* On the host the box is a few lines on standard error, answered at once
+ * with IDOK; the beep is a bell there. */
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+BOOL WINAPI MessageBeep(UINT type);
+
+/* Dialog items, served for the pages of the property sheet. */
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
+UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int maxCount);
+
+/* The program's entry: the host's start-up code calls it. */
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
+
+#endif /* RC_INVOKED */
+#endif /* TOVRIK_HOST_WINDOWS_H */

@@ -1,0 +1,153 @@
+/* Drive letters over POSIX folders, as Wine lays them out: C: is a folder
+ * of the user's choosing, Z: is the root. Names are found without regard to
+ * case, since the platform's file names ignore it. */
+#include "layer_internal.h"
+
+#include <dirent.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+namespace {
+
+bool g_driveOverridden = false;
+std::string g_driveOverride;
+
+bool IsFolder(const std::string &path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool Exists(const std::string &path)
+{
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+/* The entry of `folder` named `name` without regard to case; the exact
+ * spelling wins when it exists. */
+bool FindNameIgnoringCase(const std::string &folder, const std::string &name, std::string *found)
+{
+    std::string exact = folder + "/" + name;
+    if (Exists(exact)) {
+        *found = name;
+        return true;
+    }
+    DIR *dir = opendir(folder.empty() ? "/" : folder.c_str());
+    if (!dir)
+        return false;
+    bool matched = false;
+    while (struct dirent *entry = readdir(dir)) {
+        if (strcasecmp(entry->d_name, name.c_str()) == 0) {
+            *found = entry->d_name;
+            matched = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return matched;
+}
+
+bool CopyOut(const std::string &text, char *dest, size_t size)
+{
+    if (!dest || text.size() >= size)
+        return false;
+    memcpy(dest, text.c_str(), text.size() + 1);
+    return true;
+}
+
+} // namespace
+
+void HostSetDriveC(const char *posixFolder)
+{
+    g_driveOverridden = posixFolder != nullptr;
+    g_driveOverride = posixFolder ? posixFolder : "";
+}
+
+std::string HostDriveCFolder(void)
+{
+    std::string folder;
+    if (g_driveOverridden) {
+        folder = g_driveOverride;
+    } else if (const char *drive = getenv("TOVRIK_DRIVE_C")) {
+        folder = drive;
+    } else {
+        const char *prefix = getenv("WINEPREFIX");
+        const char *home = getenv("HOME");
+        if (prefix && *prefix)
+            folder = std::string(prefix) + "/drive_c";
+        else if (home && *home)
+            folder = std::string(home) + "/.wine/drive_c";
+    }
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    if (folder.empty() || !IsFolder(folder))
+        return std::string();
+    return folder;
+}
+
+BOOL HostDosPathToPosix(const char *dosPath, char *posixPath, size_t size)
+{
+    if (!dosPath || strlen(dosPath) < 3 || dosPath[1] != ':' || dosPath[2] != '\\')
+        return FALSE;
+    std::string path;
+    char drive = (char)(dosPath[0] & ~0x20);
+    if (drive == 'C') {
+        path = HostDriveCFolder();
+        if (path.empty())
+            return FALSE;
+    } else if (drive != 'Z') {
+        return FALSE;
+    }
+    /* Each name is looked up in turn; once one is missing the rest are
+     * kept as written. */
+    const size_t driveLength = path.size();
+    bool resolving = true;
+    const char *name = dosPath + 3;
+    while (*name) {
+        const char *end = strchr(name, '\\');
+        std::string component(name, end ? (size_t)(end - name) : strlen(name));
+        if (!component.empty() && component != ".") {
+            if (component == "..") {
+                size_t slash = path.rfind('/');
+                if (slash != std::string::npos && path.size() > driveLength)
+                    path.erase(slash);
+            } else {
+                std::string found = component;
+                if (resolving)
+                    resolving = FindNameIgnoringCase(path, component, &found);
+                path += "/" + (resolving ? found : component);
+            }
+        }
+        if (!end)
+            break;
+        name = end + 1;
+    }
+    if (path.empty())
+        path = "/";
+    return CopyOut(path, posixPath, size);
+}
+
+BOOL HostPosixPathToDos(const char *posixPath, char *dosPath, size_t size)
+{
+    if (!posixPath || posixPath[0] != '/')
+        return FALSE;
+    std::string path = posixPath;
+    std::string drive = HostDriveCFolder();
+    std::string dos;
+    if (!drive.empty() && path.compare(0, drive.size(), drive) == 0 &&
+        (path.size() == drive.size() || path[drive.size()] == '/')) {
+        dos = "C:" + path.substr(drive.size());
+    } else {
+        dos = "Z:" + path;
+    }
+    for (char &c : dos) {
+        if (c == '/')
+            c = '\\';
+    }
+    if (dos.size() == 2)
+        dos += '\\';
+    return CopyOut(dos, dosPath, size);
+}

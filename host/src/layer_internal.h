@@ -1,0 +1,57 @@
+/* What the areas of the host layer share with each other. */
+#ifndef TOVRIK_HOST_SRC_LAYER_INTERNAL_H
+#define TOVRIK_HOST_SRC_LAYER_INTERNAL_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "host_control.h"
+
+/* TRUE, with the last error set, when a test made `call` fail. */
+bool HostCallFails(HostCall call, DWORD *error);
+
+/* One window of the thread. The property sheet's pages and controls are
+ * windows too, so that the dialog-item calls find them. */
+struct HostWindow {
+    HWND handle = NULL;
+    std::string className;
+    std::string text;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int x = 0, y = 0, width = 0, height = 0;
+    HWND parent = NULL;
+    HINSTANCE instance = NULL;
+    WNDPROC windowProc = nullptr;
+    DLGPROC dialogProc = nullptr;
+    int id = -1;
+    int textLimit = 0; /* EM_LIMITTEXT: 0 means the edit control's default */
+    bool everVisible = false;
+    bool enabled = true;
+    std::vector<HWND> children;
+};
+
+/* Adds a window to the thread's table without sending it anything. */
+HostWindow *HostAddWindow(const char *className, const char *text, DWORD style, HWND parent);
+HostWindow *HostLookupWindow(HWND window);
+/* The child of `dialog` with control id `id`, or NULL. */
+HostWindow *HostFindDialogItem(HWND dialog, int id);
+/* Sends a message to a window's own procedure (window or dialog). */
+LRESULT HostSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+/* The drive mapping as POSIX text; empty when there is no drive C:. */
+std::string HostDriveCFolder(void);
+
+/* Each area drops its state here when the layer is reset. */
+void HostResetWindows(void);
+void HostResetProcesses(void);
+void HostResetModule(void);
+void HostResetRegistry(void);
+void HostResetFindFile(void);
+void HostResetPropertySheet(void);
+
+/* Converts between the program's ANSI text (code page 1252) and UTF-16. */
+std::string HostAnsiFromUtf16(const WORD *text, size_t length);
+
+#endif /* TOVRIK_HOST_SRC_LAYER_INTERNAL_H */
