@@ -65,3 +65,20 @@ if(BUILD_TESTING)
   add_dependencies(tovrik_tests tovrik stand_in_client)
   gtest_discover_tests(tovrik_tests DISCOVERY_TIMEOUT 60)
 endif()
+
+# Benchmarks: each bench/*.cpp is a program of its own that prints figures.
+file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+foreach(source ${bench_sources})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(bench_${name} ${source})
+  target_link_libraries(bench_${name} PRIVATE tovrik_product)
+  target_compile_definitions(bench_${name} PRIVATE
+    TOVRIK_HOST_BINARY="$<TARGET_FILE:tovrik>"
+    TOVRIK_STAND_IN_CLIENT="$<TARGET_FILE:stand_in_client>")
+endforeach()
+
+# End-to-end tests of both targets, and fuzz targets, each in its own file.
+if(BUILD_TESTING)
+  include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e_tests.cmake OPTIONAL)
+  include(${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_tests.cmake OPTIONAL)
+endif()
