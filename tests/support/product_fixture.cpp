@@ -1,0 +1,56 @@
+// The per-test fresh process of product_fixture.h.
+#include "support/product_fixture.h"
+
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+void ProductTest::SetUp()
+{
+    char pattern[] = "/tmp/tovrik-test-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(pattern));
+    folder_ = pattern;
+    ASSERT_EQ(0, mkdir(DriveC().c_str(), 0700));
+
+    HostResetLayer();
+    g_app = AppState{};
+    HostSetRegistryFile(RegistryFile().c_str());
+    HostSetDriveC(DriveC().c_str());
+    HostSetUserName("tester");
+    HostCaptureProcessStarts(TRUE, 33);
+    HostSetModuleFileName("C:\\LINKS\\STOCKS.EXE");
+}
+
+void ProductTest::TearDown()
+{
+    HostResetLayer();
+    g_app = AppState{};
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+void ProductTest::WriteFile(const std::string &relativePath, const std::string &text) const
+{
+    std::filesystem::path path = folder_ + "/" + relativePath;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::string ProductTest::ReadFile(const std::string &relativePath) const
+{
+    std::ifstream in(folder_ + "/" + relativePath, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string ProductTest::OnlyStartedCommandLine() const
+{
+    EXPECT_EQ(1, HostStartedProcessCount());
+    const HostStartedProcess *started = HostStartedProcessAt(0);
+    return started ? started->commandLine : "";
+}
