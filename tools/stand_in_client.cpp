@@ -1,6 +1,7 @@
 // A stand-in for the client program. It writes the command line it was
 // started with, one line, to the file in STAND_IN_CLIENT_LOG (appending),
-// or to standard output when that is unset.
+// or to standard output when that is unset. With STAND_IN_CLIENT_ARGV set,
+// it also writes each argument after its own name, one a line, there.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -26,5 +27,15 @@ int main(int argc, char **argv)
     fprintf(out, "%s\n", line);
     if (out != stdout)
         fclose(out);
+
+    const char *argvPath = getenv("STAND_IN_CLIENT_ARGV");
+    if (argvPath && *argvPath) {
+        FILE *arguments = fopen(argvPath, "w");
+        if (!arguments)
+            return 1;
+        for (int i = 1; i < argc; ++i)
+            fprintf(arguments, "%s\n", argv[i]);
+        fclose(arguments);
+    }
     return 0;
 }
