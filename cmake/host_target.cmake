@@ -55,7 +55,8 @@ if(BUILD_TESTING)
     ${CMAKE_SOURCE_DIR}/tests/sheet/*.cpp
     ${CMAKE_SOURCE_DIR}/tests/locator/*.cpp
     ${CMAKE_SOURCE_DIR}/tests/host/*.cpp
-    ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+    ${CMAKE_SOURCE_DIR}/tests/support/*.cpp
+    ${CMAKE_SOURCE_DIR}/tests/hardening/*.cpp)
   add_executable(tovrik_tests ${test_sources})
   target_include_directories(tovrik_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(tovrik_tests PRIVATE tovrik_product GTest::gtest GTest::gtest_main)
