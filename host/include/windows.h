@@ -103,7 +103,9 @@ typedef LONG LSTATUS;
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_BAD_PATHNAME 161L
+#define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
+#define ERROR_DIRECTORY 267L
 #define ERROR_REGISTRY_CORRUPT 1015L
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
 
@@ -165,7 +167,30 @@ typedef struct _WIN32_FIND_DATAA {
     CHAR cAlternateFileName[14];
 } WIN32_FIND_DATAA, *LPWIN32_FIND_DATAA;
 
+/* Lists the folder of `fileName` on a mapped drive as the platform does
+ * over Linux folders: "." and ".." first except at a drive root, then the
+ * names in ordinal order of their upper case. The last name is a pattern:
+ * `*` takes any run, `?` one character, other characters compare without
+ * regard to case, and a final ".*" also takes a name without a dot ("*.*"
+ * takes every name). Errors: 3 for a missing folder or one on no mapped
+ * drive, 267 when the folder is a file, 2 when no name matches, 206 for a
+ * path of MAX_PATH or more characters.
+ * Attribute words: folder 0x10, file 0x20; a dot name adds hidden; a folder
+ * with no write bit adds read-only; the hidden and system bits of the
+ * extended attribute user.DOSATTRIB are added; a link to a folder is 0x410
+ * plus its target's hidden and system bits; a link to a file lists as a
+ * file; dangling links and link loops are left out. Unlike the platform,
+ * regular files are listed without a look at their inode, so they carry
+ * no read-only or DOSATTRIB bits and a size and times of 0 (see
+ * HostSetFindFileDetail in host_control.h to have them).
+ * Names are the host's UTF-8 names in code page 1252. A name that it
+ * cannot show exactly, that is not UTF-8, or that holds a character the
+ * platform forbids in names (\ / : * ? " < > | and controls) is left out,
+ * so every listed name leads back to its entry. cAlternateFileName is
+ * always empty: the host makes no short names. */
 HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData);
+/* The next entry; FALSE with 18 at the end of the listing, 6 for a handle
+ * that is not an open listing. */
 BOOL WINAPI FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findData);
 BOOL WINAPI FindClose(HANDLE findFile);
 

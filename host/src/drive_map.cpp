@@ -6,7 +6,6 @@
 #include <dirent.h>
 #include <stdlib.h>
 #include <string.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 namespace {
@@ -26,21 +25,24 @@ bool Exists(const std::string &path)
     return lstat(path.c_str(), &info) == 0;
 }
 
-/* The entry of `folder` named `name` without regard to case; the exact
- * spelling wins when it exists. */
+/* The entry of `folder` whose name is the ANSI `name` without regard to
+ * case; the exact spelling wins when it exists. Host names are UTF-8. */
 bool FindNameIgnoringCase(const std::string &folder, const std::string &name, std::string *found)
 {
-    std::string exact = folder + "/" + name;
+    std::string utf8 = HostUtf8FromAnsi(name.data(), name.size());
+    std::string exact = folder + "/" + utf8;
     if (Exists(exact)) {
-        *found = name;
+        *found = utf8;
         return true;
     }
     DIR *dir = opendir(folder.empty() ? "/" : folder.c_str());
     if (!dir)
         return false;
     bool matched = false;
+    std::string ansi;
     while (struct dirent *entry = readdir(dir)) {
-        if (strcasecmp(entry->d_name, name.c_str()) == 0) {
+        if (HostAnsiFromUtf8(entry->d_name, strlen(entry->d_name), &ansi) &&
+            lstrcmpiA(ansi.c_str(), name.c_str()) == 0) {
             *found = entry->d_name;
             matched = true;
             break;
@@ -115,10 +117,10 @@ BOOL HostDosPathToPosix(const char *dosPath, char *posixPath, size_t size)
                 if (slash != std::string::npos && path.size() > driveLength)
                     path.erase(slash);
             } else {
-                std::string found = component;
+                std::string found;
                 if (resolving)
                     resolving = FindNameIgnoringCase(path, component, &found);
-                path += "/" + (resolving ? found : component);
+                path += "/" + (resolving ? found : HostUtf8FromAnsi(component.data(), component.size()));
             }
         }
         if (!end)

@@ -53,5 +53,13 @@ void HostResetPropertySheet(void);
 
 /* Converts between the program's ANSI text (code page 1252) and UTF-16. */
 std::string HostAnsiFromUtf16(const WORD *text, size_t length);
+/* File names: host names are UTF-8. FALSE when `text` is not UTF-8 or has
+ * a character that code page 1252 lacks; such a name has no ANSI form. */
+bool HostAnsiFromUtf8(const char *text, size_t length, std::string *ansi);
+std::string HostUtf8FromAnsi(const char *text, size_t length);
+/* The code point of an ANSI byte; 0 for the five bytes without one. */
+WORD HostCodePointFromAnsi(unsigned char c);
+/* The upper case of an ANSI byte, as lstrcmpiA compares. */
+unsigned char HostUpperAnsi(unsigned char c);
 
 #endif /* TOVRIK_HOST_SRC_LAYER_INTERNAL_H */

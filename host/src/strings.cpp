@@ -24,7 +24,7 @@ int WINAPI lstrlenA(LPCSTR s)
 
 /* Upper case in code page 1252: ASCII letters, the Latin-1 letters
  * 0xE0-0xFE but the division sign, and the three from the 0x80 row. */
-static unsigned char UpperAnsi(unsigned char c)
+unsigned char HostUpperAnsi(unsigned char c)
 {
     if (c >= 'a' && c <= 'z')
         return (unsigned char)(c - 32);
@@ -44,8 +44,8 @@ int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b)
     if (!a || !b)
         return a ? 1 : (b ? -1 : 0);
     for (;; ++a, ++b) {
-        unsigned char ca = UpperAnsi((unsigned char)*a);
-        unsigned char cb = UpperAnsi((unsigned char)*b);
+        unsigned char ca = HostUpperAnsi((unsigned char)*a);
+        unsigned char cb = HostUpperAnsi((unsigned char)*b);
         if (ca != cb)
             return ca < cb ? -1 : 1;
         if (ca == 0)
@@ -80,4 +80,74 @@ std::string HostAnsiFromUtf16(const WORD *text, size_t length)
     for (size_t i = 0; i < length; ++i)
         ansi.push_back(AnsiFromCodePoint(text[i]));
     return ansi;
+}
+
+WORD HostCodePointFromAnsi(unsigned char c)
+{
+    return c >= 0x80 && c < 0xA0 ? kAnsiHighRow[c - 0x80] : c;
+}
+
+/* One UTF-8 sequence at `text`: its code point and length, or 0 when the
+ * bytes are not the shortest form of a character. */
+static size_t DecodeUtf8(const unsigned char *text, size_t length, DWORD *codePoint)
+{
+    unsigned char lead = text[0];
+    size_t count = lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+    if (count == 0 || count > length)
+        return 0;
+    DWORD c = lead & (0x7F >> count);
+    for (size_t i = 1; i < count; ++i) {
+        if ((text[i] & 0xC0) != 0x80)
+            return 0;
+        c = (c << 6) | (text[i] & 0x3F);
+    }
+    static const DWORD kLeast[] = { 0, 0, 0x80, 0x800, 0x10000 };
+    if (c < kLeast[count] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return 0;
+    *codePoint = c;
+    return count;
+}
+
+bool HostAnsiFromUtf8(const char *text, size_t length, std::string *ansi)
+{
+    ansi->clear();
+    const unsigned char *bytes = (const unsigned char *)text;
+    for (size_t i = 0; i < length;) {
+        if (bytes[i] < 0x80) {
+            ansi->push_back((char)bytes[i++]);
+            continue;
+        }
+        DWORD c = 0;
+        size_t used = DecodeUtf8(bytes + i, length - i, &c);
+        if (used == 0 || c > 0xFFFF)
+            return false;
+        char converted = AnsiFromCodePoint((WORD)c);
+        if (converted == '?')
+            return false;
+        ansi->push_back(converted);
+        i += used;
+    }
+    return true;
+}
+
+std::string HostUtf8FromAnsi(const char *text, size_t length)
+{
+    std::string utf8;
+    utf8.reserve(length);
+    for (size_t i = 0; i < length; ++i) {
+        DWORD c = HostCodePointFromAnsi((unsigned char)text[i]);
+        if (c == 0) /* the platform gives these bytes the same code point */
+            c = (unsigned char)text[i];
+        if (c < 0x80) {
+            utf8.push_back((char)c);
+        } else if (c < 0x800) {
+            utf8.push_back((char)(0xC0 | (c >> 6)));
+            utf8.push_back((char)(0x80 | (c & 0x3F)));
+        } else {
+            utf8.push_back((char)(0xE0 | (c >> 12)));
+            utf8.push_back((char)(0x80 | ((c >> 6) & 0x3F)));
+            utf8.push_back((char)(0x80 | (c & 0x3F)));
+        }
+    }
+    return utf8;
 }
