@@ -1,42 +1,179 @@
-/* The registry of the current user, kept in a file. Not yet written: every
- * key reads as missing and nothing is stored. */
+/* The legacy registry calls over the file of HKEY_CURRENT_USER: handles,
+ * key paths and the default value of a named subkey. */
 #include "layer_internal.h"
+#include "registry_file.h"
+#include "user_name.h"
 
-void HostResetRegistry(void) {}
-void HostSetRegistryFile(const char *) {}
-void HostSetUserName(const char *) {}
+#include <stdint.h>
+#include <string.h>
 
-LSTATUS WINAPI RegOpenKeyA(HKEY, LPCSTR, PHKEY result)
+#include <map>
+
+namespace {
+
+/* Open keys by handle value. Values are never given out twice, so a
+ * closed handle stays invalid for the life of the process. */
+std::map<uintptr_t, std::string> g_handles;
+uintptr_t g_nextHandle = 0x1000;
+
+bool IsRoot(HKEY key)
 {
-    if (result)
-        *result = NULL;
-    return ERROR_FILE_NOT_FOUND;
+    return key == HKEY_CURRENT_USER;
 }
 
-LSTATUS WINAPI RegCreateKeyA(HKEY, LPCSTR, PHKEY result)
+/* The key path behind a handle, "" for the root. */
+bool PathOfHandle(HKEY key, std::string *path)
 {
-    if (result)
-        *result = NULL;
-    return ERROR_ACCESS_DENIED;
+    if (IsRoot(key)) {
+        path->clear();
+        return true;
+    }
+    auto found = g_handles.find((uintptr_t)key);
+    if (found == g_handles.end())
+        return false;
+    *path = found->second;
+    return true;
 }
 
-LSTATUS WINAPI RegQueryValueA(HKEY, LPCSTR, LPSTR, PLONG)
+HKEY NewHandle(const std::string &path)
 {
-    return ERROR_INVALID_HANDLE;
+    uintptr_t value = g_nextHandle;
+    g_nextHandle += 4;
+    g_handles[value] = path;
+    return (HKEY)value;
 }
 
-LSTATUS WINAPI RegSetValueA(HKEY, LPCSTR, DWORD, LPCSTR, DWORD)
+/* Joins a handle's path and a subkey. A trailing backslash is ignored; a
+ * leading one, an empty name inside, or a line break (which the file
+ * cannot hold in a key name) is a bad path. */
+LSTATUS JoinPath(HKEY key, LPCSTR subKey, std::string *path)
 {
-    return ERROR_INVALID_HANDLE;
+    if (!PathOfHandle(key, path))
+        return ERROR_INVALID_HANDLE;
+    if (!subKey || !*subKey)
+        return ERROR_SUCCESS;
+    std::string sub = subKey;
+    if (sub.back() == '\\')
+        sub.pop_back();
+    if (sub.empty() || sub.front() == '\\' || sub.back() == '\\' || sub.find("\\\\") != std::string::npos)
+        return ERROR_BAD_PATHNAME;
+    if (sub.find_first_of("\r\n") != std::string::npos)
+        return ERROR_INVALID_PARAMETER;
+    *path = path->empty() ? sub : *path + '\\' + sub;
+    return ERROR_SUCCESS;
 }
 
-LSTATUS WINAPI RegCloseKey(HKEY)
+/* The open of RegOpenKeyA and RegCreateKeyA: the subkey NULL or "" gives
+ * the base handle itself. */
+LSTATUS OpenKey(HKEY key, LPCSTR subKey, PHKEY result, bool create)
 {
-    return ERROR_INVALID_HANDLE;
+    std::string path;
+    LSTATUS status = JoinPath(key, subKey, &path);
+    if (status == ERROR_SUCCESS && (!subKey || !*subKey)) {
+        *result = key;
+        return ERROR_SUCCESS;
+    }
+    if (status == ERROR_SUCCESS && !RegistryFileReadKey(path, NULL)) {
+        status = create ? RegistryFileChange([&path](RegistryKey *root) {
+            bool created = false;
+            CreateKeyPath(root, path, &created);
+            return created;
+        })
+                        : ERROR_FILE_NOT_FOUND;
+    }
+    *result = status == ERROR_SUCCESS ? NewHandle(path) : NULL;
+    return status;
 }
 
-BOOL WINAPI GetUserNameA(LPSTR, LPDWORD)
+} // namespace
+
+void HostResetRegistry(void)
 {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
+    RegistryFileReset();
+    HostResetUserName();
+    g_handles.clear();
+}
+
+LSTATUS WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result)
+{
+    DWORD forced;
+    if (HostCallFails(HOST_CALL_REG_OPEN_KEY, &forced))
+        return (LSTATUS)forced;
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    return OpenKey(key, subKey, result, false);
+}
+
+LSTATUS WINAPI RegCreateKeyA(HKEY key, LPCSTR subKey, PHKEY result)
+{
+    DWORD forced;
+    if (HostCallFails(HOST_CALL_REG_CREATE_KEY, &forced))
+        return (LSTATUS)forced;
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    return OpenKey(key, subKey, result, true);
+}
+
+LSTATUS WINAPI RegQueryValueA(HKEY key, LPCSTR subKey, LPSTR data, PLONG size)
+{
+    DWORD forced;
+    if (HostCallFails(HOST_CALL_REG_QUERY_VALUE, &forced))
+        return (LSTATUS)forced;
+    std::string path;
+    LSTATUS status = JoinPath(key, subKey, &path);
+    if (status != ERROR_SUCCESS)
+        return status;
+    RegistryKey found;
+    if (!RegistryFileReadKey(path, &found))
+        return ERROR_FILE_NOT_FOUND;
+    /* A key without a default value reads as an empty text. */
+    const RegistryValue *value = FindValue(&found, "");
+    std::string empty(1, '\0');
+    const std::string &bytes = value ? value->data : empty;
+    if (!size)
+        return data ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
+    if (data && (*size < 0 || (size_t)*size < bytes.size())) {
+        *size = (LONG)bytes.size();
+        return ERROR_MORE_DATA;
+    }
+    if (data)
+        memcpy(data, bytes.data(), bytes.size());
+    *size = (LONG)bytes.size();
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegSetValueA(HKEY key, LPCSTR subKey, DWORD type, LPCSTR data, DWORD)
+{
+    DWORD forced;
+    if (HostCallFails(HOST_CALL_REG_SET_VALUE, &forced))
+        return (LSTATUS)forced;
+    if (type != REG_SZ || !data)
+        return ERROR_INVALID_PARAMETER;
+    std::string path;
+    LSTATUS status = JoinPath(key, subKey, &path);
+    if (status != ERROR_SUCCESS)
+        return status;
+    /* The length argument is ignored, as the platform does: the text up to
+     * its NUL is stored. */
+    RegistryValue text;
+    text.data.assign(data, strlen(data) + 1);
+    return RegistryFileChange([&](RegistryKey *root) {
+        bool changed = false;
+        RegistryKey *target = CreateKeyPath(root, path, &changed);
+        RegistryValue *value = FindValue(target, "");
+        if (value && value->type == text.type && value->data == text.data)
+            return changed;
+        if (value)
+            *value = text;
+        else
+            target->values.insert(target->values.begin(), text);
+        return true;
+    });
+}
+
+LSTATUS WINAPI RegCloseKey(HKEY key)
+{
+    if (IsRoot(key))
+        return ERROR_SUCCESS;
+    return g_handles.erase((uintptr_t)key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }

@@ -1,0 +1,77 @@
+/* GetUserNameA: the login name of the process's user, in ANSI text. */
+#include "layer_internal.h"
+#include "user_name.h"
+
+#include <pwd.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+namespace {
+
+bool g_overridden = false;
+std::string g_override;
+
+/* The login name of the effective user, as the platform gives the name
+ * of the process's user id; the environment only when there is no entry
+ * for that id. */
+bool LoginName(std::string *name)
+{
+    if (g_overridden) {
+        *name = g_override;
+        return true;
+    }
+    const char *login = NULL;
+    struct passwd *user = getpwuid(geteuid());
+    if (user && user->pw_name && *user->pw_name)
+        login = user->pw_name;
+    if (!login)
+        login = getenv("USER");
+    if (!login || !*login)
+        login = getenv("LOGNAME");
+    if (!login || !*login)
+        return false;
+    /* A name that code page 1252 cannot spell is given as its bytes. */
+    if (!HostAnsiFromUtf8(login, strlen(login), name))
+        *name = login;
+    return true;
+}
+
+} // namespace
+
+void HostResetUserName(void)
+{
+    g_overridden = false;
+    g_override.clear();
+}
+
+void HostSetUserName(const char *name)
+{
+    g_overridden = name != NULL;
+    g_override = name ? name : "";
+}
+
+BOOL WINAPI GetUserNameA(LPSTR buffer, LPDWORD size)
+{
+    DWORD forced;
+    if (HostCallFails(HOST_CALL_GET_USER_NAME, &forced))
+        return FALSE;
+    if (!size) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string name;
+    if (!LoginName(&name)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    DWORD needed = (DWORD)name.size() + 1;
+    if (!buffer || *size < needed) {
+        *size = needed;
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    memcpy(buffer, name.c_str(), needed);
+    *size = needed;
+    return TRUE;
+}
