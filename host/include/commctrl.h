@@ -100,7 +100,9 @@ typedef const PROPSHEETHEADERA *LPCPROPSHEETHEADERA;
 
 /* Shows the sheet modally and returns a positive value after OK, 0 after
  * Cancel and -1 when it cannot be shown. On the host the sheet is drawn on
- * the terminal, or read as lines from standard input: see host_control.h. */
+ * the terminal, or read as lines from standard input: see host_control.h.
+ * The host takes page records only (PSH_PROPSHEETPAGE), and every PSN_APPLY
+ * counts as PSNRET_NOERROR: a page has no DWLP_MSGRESULT to refuse it. */
 INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA header);
 
 #endif /* TOVRIK_HOST_COMMCTRL_H */

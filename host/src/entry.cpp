@@ -8,6 +8,7 @@
 int main(int argc, char **argv)
 {
     HostSetProgramPath(argc > 0 ? argv[0] : nullptr);
+    HostAttachSheetToStandardInput(TRUE);
     /* The command-line text after the program's own name. */
     std::string arguments;
     for (int i = 1; i < argc; ++i) {
