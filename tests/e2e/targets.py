@@ -1,0 +1,414 @@
+"""The two targets the scenarios run against, behind one interface: the
+host program over a registry file and a folder as drive C:, and tovrik.exe
+under Wine in a fresh prefix on a private X display."""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+from dataclasses import dataclass, field
+
+import desktop
+from scenarios import FIELD_IDS, INFO_PAGE, SETTINGS_PAGE, TABS, TITLE
+
+SETTINGS_ROOT = "HKEY_CURRENT_USER\\America Online"
+RUN_TIMEOUT = 90  # WinExec under Wine alone may wait 30 s for a client
+
+
+@dataclass
+class Control:
+    parent: str
+    cls: str
+    id: int
+    style: int
+    visible: bool
+    enabled: bool
+    text: str
+
+
+@dataclass
+class SheetView:
+    """What a sheet showed at one moment: its caption, its tabs, the
+    controls of the page showing and of the frame, and the focus."""
+    caption: str
+    tabs: list = field(default_factory=list)  # (text, selected)
+    page: list = field(default_factory=list)  # Controls of the page showing
+    frame: list = field(default_factory=list)  # the sheet's own buttons
+    focus: tuple = None  # (control id, selection start, selection end)
+
+
+@dataclass
+class Outcome:
+    exit_code: int
+    started: list  # command lines the client got
+    sheets: list  # SheetViews, in the order they were seen
+    complaints: list = field(default_factory=list)  # what the sheet's driver could not do
+
+
+def regedit4(values):
+    """REGEDIT4 text that holds `values` (subkey path -> default value)."""
+    lines = ["REGEDIT4", ""]
+    for subkey in sorted(values, key=str.upper):
+        text = values[subkey].replace("\\", "\\\\").replace('"', '\\"')
+        lines += [f"[{SETTINGS_ROOT}\\{subkey}]", f'@="{text}"', ""]
+    return "\r\n".join(lines) + "\r\n"
+
+
+def _unquote(text):
+    return re.sub(r"\\(.)", r"\1", text)
+
+
+def parse_regedit4(text):
+    """The default values under the settings root in REGEDIT4 text, by
+    subkey path in upper case (key names ignore case)."""
+    values = {}
+    key = None
+    lines = iter(text.splitlines())
+    for line in lines:
+        header = re.fullmatch(r"\[(.*)\]", line.strip())
+        if header:
+            key = header.group(1)
+            continue
+        while line.endswith("\\") and line.lstrip().startswith("@=hex"):
+            line = line[:-1] + next(lines, "").strip()
+        if key is None or not key.upper().startswith(SETTINGS_ROOT.upper() + "\\"):
+            continue
+        subkey = key[len(SETTINGS_ROOT) + 1:].upper()
+        quoted = re.fullmatch(r'@="((?:[^"\\]|\\.)*)"', line.strip())
+        binary = re.fullmatch(r"@=hex\(1\):([0-9a-fA-F,\s]*)", line.strip())
+        if quoted:
+            values[subkey] = _unquote(quoted.group(1))
+        elif binary:
+            data = bytes(int(b, 16) for b in binary.group(1).replace(" ", "").split(",") if b)
+            values[subkey] = data.split(b"\0")[0].decode("cp1252")
+    return values
+
+
+def parse_reg_query(text):
+    """The default values in the output of `reg query ... /s`, as above."""
+    values = {}
+    key = None
+    for line in text.splitlines():
+        if line.upper().startswith("HKEY_"):
+            key = line.strip()
+            continue
+        value = re.fullmatch(r"\s+\(Default\)\s+REG_SZ(?:\s{4}(.*))?", line)
+        if value and key and key.upper().startswith(SETTINGS_ROOT.upper() + "\\"):
+            values[key[len(SETTINGS_ROOT) + 1:].upper()] = value.group(1) or ""
+    return values
+
+
+def _copy_executable(source, destination):
+    os.makedirs(os.path.dirname(destination), exist_ok=True)
+    shutil.copy2(source, destination)
+
+
+def _read_lines(path):
+    try:
+        with open(path, encoding="cp1252", newline="") as log:
+            return [line.rstrip("\r\n") for line in log.read().splitlines()]
+    except FileNotFoundError:
+        return []
+
+
+class Target:
+    """What both targets share: a work folder, shortcut copies made on
+    demand, and one client log per run."""
+
+    name = None
+
+    def __init__(self, program, client):
+        self.program = program
+        self.client = client
+        self.work = None
+        self.runs = 0
+
+    def start(self):
+        self.work = tempfile.mkdtemp(prefix=f"tovrik-e2e-{self.name}-")
+        os.makedirs(os.path.join(self.work, "links"))
+
+    def stop(self):
+        """Ends all the target started; safe to call more than once."""
+        work, self.work = self.work, None
+        if work and not os.environ.get("TOVRIK_E2E_KEEP"):
+            shutil.rmtree(work, ignore_errors=True)
+
+    def copy_path(self, copy):
+        path = os.path.join(self.work, "links", copy)
+        if not os.path.exists(path):
+            _copy_executable(self.program, path)
+        return path
+
+    def next_log(self):
+        self.runs += 1
+        return os.path.join(self.work, f"client-{self.runs}.log")
+
+    def as_seen_by_client(self, command_line):
+        """The command line the client gets for the one the product builds."""
+        return command_line
+
+
+class HostTarget(Target):
+    """The host program: settings in a REGEDIT4 file, drive C: a folder, the
+    sheet driven by script lines on standard input."""
+
+    name = "host"
+
+    def prepare(self, scenario, expand):
+        self.drive = os.path.join(self.work, "drive_c")
+        self.registry_file = os.path.join(self.work, "user.reg")
+        shutil.rmtree(self.drive, ignore_errors=True)
+        os.makedirs(self.drive)
+        if os.path.exists(self.registry_file):
+            os.remove(self.registry_file)
+        if scenario.seed:
+            with open(self.registry_file, "w", encoding="cp1252", newline="") as out:
+                out.write(regedit4({k: expand(v) for k, v in scenario.seed.items()}))
+        for client in scenario.clients:
+            _copy_executable(self.client, self._posix(client))
+        for folder in scenario.hidden:
+            # The attribute word Wine keeps beside a file, which the layer reads.
+            os.setxattr(self._posix(folder), "user.DOSATTRIB", b"0x2")
+
+    def finish(self):
+        pass
+
+    def _posix(self, dos_path):
+        assert dos_path[:3].upper() == "C:\\"
+        return os.path.join(self.drive, *dos_path[3:].split("\\"))
+
+    def run(self, run, expected_starts):
+        log = self.next_log()
+        script = ""
+        for action in run.sheet.actions if run.sheet else ():
+            if action in ("ok", "cancel"):
+                script += action + "\n"
+            elif action == "info_page":
+                # By its tab's text, so a wrong tab is reported.
+                script += f"page={TABS[1]}\n"
+            elif action[0] in FIELD_IDS:
+                script += f"{action[0]}={action[1]}\n"
+        env = {**os.environ, "TOVRIK_REGISTRY": self.registry_file, "TOVRIK_DRIVE_C": self.drive,
+               "STAND_IN_CLIENT_LOG": log}
+        env.pop("HOST_COMMAND_LINE", None)
+        done = subprocess.run([self.copy_path(run.copy)], input=script, env=env, capture_output=True,
+                              text=True, timeout=RUN_TIMEOUT, cwd=self.work)
+        # The script's reports say what it could not find or do; text cut
+        # at a typing limit is the sheet working as it should.
+        complaints = [line for line in done.stderr.splitlines()
+                      if line.startswith("sheet:") and "characters given" not in line]
+        # The client runs on after the shortcut has ended.
+        try:
+            desktop.wait_until(lambda: len(_read_lines(log)) >= expected_starts, 10,
+                               what="the client to record its command line")
+        except TimeoutError:
+            pass
+        return Outcome(done.returncode, _read_lines(log), [], complaints)
+
+    def registry(self):
+        try:
+            with open(self.registry_file, encoding="cp1252", newline="") as settings:
+                return parse_regedit4(settings.read())
+        except FileNotFoundError:
+            return {}
+
+
+class WineTarget(Target):
+    """tovrik.exe under Wine: one fresh prefix for the whole run, its
+    "America Online" key deleted and the scenario's clients removed after
+    every scenario; the sheet found on Xvfb and driven with keys."""
+
+    name = "wine"
+
+    def __init__(self, program, client, probe, screenshots):
+        super().__init__(program, client)
+        self.probe = probe
+        self.screenshots = screenshots
+        self.display = None
+        self.made = []
+
+    def start(self):
+        super().start()
+        home = os.path.join(self.work, "home")  # C:\users\<user> links point here
+        os.makedirs(home)
+        self.prefix = os.path.join(self.work, "prefix")
+        self.display = desktop.Display()
+        self.env = {**os.environ, "WINEPREFIX": self.prefix, "WINEARCH": "win32", "WINEDEBUG": "-all",
+                    "WINEDLLOVERRIDES": "mscoree,mshtml=", "HOME": home, "DISPLAY": self.display.name}
+        self.env.pop("HOST_COMMAND_LINE", None)
+        try:
+            # One server for every run keeps each start well under a second.
+            os.makedirs(self.prefix)
+            subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=60)
+            self._wine("wineboot", "-i", timeout=300)
+        except BaseException:
+            self.stop()
+            raise
+
+    def stop(self):
+        display, self.display = self.display, None
+        try:
+            if display:
+                subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
+                subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
+        finally:
+            if display:
+                display.stop()
+            super().stop()
+
+    def _wine(self, *arguments, timeout=60, check=True):
+        # Into a file, not a pipe: the Wine services the first call starts
+        # inherit its output and would hold a pipe open for good.
+        with tempfile.TemporaryFile() as output:
+            done = subprocess.run(["wine", *arguments], env=self.env, stdout=output,
+                                  stderr=subprocess.STDOUT, timeout=timeout)
+            output.seek(0)
+            done.stdout = output.read().decode("cp1252", "replace")
+        if check and done.returncode != 0:
+            raise RuntimeError(f"wine {' '.join(arguments)} failed: {done.stdout}")
+        return done
+
+    @staticmethod
+    def _dos(posix_path):
+        return "Z:" + posix_path.replace("/", "\\")
+
+    def _posix(self, dos_path):
+        assert dos_path[:3].upper() == "C:\\"
+        return os.path.join(self.prefix, "drive_c", *dos_path[3:].split("\\"))
+
+    def prepare(self, scenario, expand):
+        self._wine("reg", "delete", SETTINGS_ROOT, "/f", check=False)
+        if scenario.seed:
+            seed = os.path.join(self.work, "seed.reg")
+            with open(seed, "w", encoding="cp1252", newline="") as out:
+                out.write(regedit4({k: expand(v) for k, v in scenario.seed.items()}))
+            self._wine("regedit", "/S", self._dos(seed))
+        for client in scenario.clients:
+            self._place(client)
+        for folder in scenario.hidden:
+            self._wine("attrib", "+h", folder)
+
+    def _place(self, dos_path):
+        """Copies the stand-in client to `dos_path`, noting the first folder
+        made for it so that it goes again after the scenario."""
+        path = self._posix(dos_path)
+        folder = os.path.dirname(path)
+        while not os.path.exists(os.path.dirname(folder)):
+            folder = os.path.dirname(folder)
+        if not os.path.exists(folder):
+            self.made.append(folder)
+        else:
+            self.made.append(path)
+        _copy_executable(self.client, path)
+
+    def finish(self):
+        for path in reversed(self.made):
+            if os.path.isdir(path):
+                shutil.rmtree(path, ignore_errors=True)
+            elif os.path.exists(path):
+                os.remove(path)
+        self.made = []
+        self._wine("reg", "delete", SETTINGS_ROOT, "/f", check=False)
+
+    def as_seen_by_client(self, command_line):
+        # Wine's WinExec quotes an unquoted program path with a space in it.
+        end = command_line.upper().find(".EXE") + 4
+        program = command_line[:end]
+        return f'"{program}"{command_line[end:]}' if " " in program else command_line
+
+    def registry(self):
+        done = self._wine("reg", "query", SETTINGS_ROOT, "/s", check=False)
+        return parse_reg_query(done.stdout) if done.returncode == 0 else {}
+
+    def look(self):
+        """The sheet as the probe sees it from outside, or None."""
+        done = self._wine(self.probe, TITLE, check=False)
+        return parse_probe(done.stdout) if done.returncode == 0 else None
+
+    def run(self, run, expected_starts):
+        log = self.next_log()
+        env = {**self.env, "STAND_IN_CLIENT_LOG": self._dos(log)}
+        process = subprocess.Popen(["wine", self.copy_path(run.copy)], env=env, cwd=self.work,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        sheets = []
+        try:
+            if run.sheet:
+                self._drive_sheet(run.sheet, sheets)
+            else:
+                deadline = time.monotonic() + RUN_TIMEOUT
+                while process.poll() is None and time.monotonic() < deadline:
+                    window = self.display.find_window(TITLE)
+                    if window:
+                        sheets.append(self.look() or SheetView(TITLE))
+                        self.display.press(window, "Escape")
+                    time.sleep(0.05)
+            exit_code = process.wait(RUN_TIMEOUT)
+        finally:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        return Outcome(exit_code, _read_lines(log), sheets)
+
+    def _drive_sheet(self, sheet, sheets):
+        window = desktop.wait_until(lambda: self.display.find_window(TITLE), 30, what="the sheet")
+
+        def page_ready(tab, first_control):
+            view = self.look()
+            ready = (view and any(selected for _, selected in view.tabs[tab:tab + 1])
+                     and len(view.page) > 0 and view.page[0].text == first_control)
+            return view if ready else None
+
+        sheets.append(desktop.wait_until(lambda: page_ready(0, SETTINGS_PAGE[0][2]), 15,
+                                         what="the settings page"))
+        for action in sheet.actions:
+            if action == "ok":
+                self.display.press(window, "Return")
+            elif action == "cancel":
+                self.display.press(window, "Escape")
+            elif action == "info_page":
+                # Shift+Tab from the keyword field reaches the tabs.
+                self.display.press(window, "shift+Tab", "Right")
+                sheets.append(desktop.wait_until(lambda: page_ready(1, INFO_PAGE[0][2]), 15,
+                                                 what="the information page"))
+            elif action[0] == "screenshot":
+                os.makedirs(self.screenshots, exist_ok=True)
+                with open(os.path.join(self.screenshots, action[1] + ".png"), "wb") as out:
+                    out.write(self.display.capture(window))
+            elif action[0] == "keyword":
+                if action[1]:
+                    self.display.type(window, action[1])
+                else:
+                    self.display.press(window, "BackSpace")
+
+
+def _unescape_probe(text):
+    return re.sub(r"\\(.)", lambda m: {"n": "\n", "t": "\t", "r": "\r"}.get(m.group(1), m.group(1)), text)
+
+
+def parse_probe(output):
+    """A SheetView from the probe's records (see win32/sheet_probe.c)."""
+    view = None
+    controls = []
+    for line in output.splitlines():
+        record = line.rstrip("\r").split("\t")
+        if record[0] == "sheet":
+            view = SheetView(caption=_unescape_probe(record[3]))
+            sheet_handle = record[1]
+        elif record[0] == "control" and len(record) >= 9:
+            controls.append((record[1], Control(
+                parent=record[2], cls=record[3], id=int(record[4]) if record[4] != "65535" else -1,
+                style=int(record[5], 16), visible=record[6] == "visible", enabled=record[7] == "enabled",
+                text=_unescape_probe(record[8]))))
+        elif record[0] == "tab" and view:
+            view.tabs.append((_unescape_probe(record[3]), record[2] == "selected"))
+        elif record[0] == "focus" and view:
+            view.focus = (int(record[1]), int(record[2]), int(record[3]))
+    if view is None:
+        return None
+    # The page showing is the visible dialog among the sheet's children.
+    pages = [handle for handle, c in controls if c.parent == sheet_handle and c.cls == "#32770" and c.visible]
+    view.frame = [c for _, c in controls if c.parent == sheet_handle and c.cls != "#32770"]
+    view.page = [c for _, c in controls if pages and c.parent == pages[0]]
+    return view
