@@ -5,11 +5,11 @@
 
 #include <windows.h>
 
-/* From now on the entry at `dosPath` (mapped as HostDosPathToPosix maps it,
- * so it must exist now) lists with exactly `attributes`, whatever its kind,
- * mode and extended attributes say; in its own folder's "." entry too. Lays
- * out words the file system cannot hold, such as system on tmpfs. FALSE when
- * the path maps to nothing. Dropped by HostResetLayer. */
+/* From now on the entry at `dosPath` (mapped as HostDosPathToPosix maps it
+ * now) lists with exactly `attributes`, whatever its kind, mode and extended
+ * attributes say; its hidden and system bits show in its own "." entry too.
+ * Lays out words the file system cannot hold, such as archive on a folder.
+ * FALSE when the path lies on no mapped drive. Dropped by HostResetLayer. */
 BOOL HostFixFindAttributes(LPCSTR dosPath, DWORD attributes);
 
 /* Regular files list without a look at their inode by default: their word

@@ -536,8 +536,7 @@ void HostResetFindFile(void)
 BOOL HostFixFindAttributes(LPCSTR dosPath, DWORD attributes)
 {
     char posix[4096];
-    struct stat info;
-    if (!dosPath || !HostDosPathToPosix(dosPath, posix, sizeof posix) || lstat(posix, &info) != 0)
+    if (!dosPath || !HostDosPathToPosix(dosPath, posix, sizeof posix))
         return FALSE;
     std::string path = posix;
     while (path.size() > 1 && path.back() == '/')

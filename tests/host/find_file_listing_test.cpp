@@ -92,7 +92,7 @@ TEST_F(FindFileTest, FixedWordsStandWhereTheFileSystemHasNone)
     ASSERT_TRUE(HostFixFindAttributes("C:\\F\\ARC", 0x30));
     ASSERT_TRUE(HostFixFindAttributes("C:\\F\\sys", 0x14));
     ASSERT_TRUE(HostFixFindAttributes("C:\\F\\waol.exe", 0x10));
-    EXPECT_FALSE(HostFixFindAttributes("C:\\F\\missing", 0x10));
+    EXPECT_FALSE(HostFixFindAttributes("D:\\F", 0x10));
 
     EXPECT_EQ((Names{ ". 0x10", ".. 0x10", "arc 0x30", "sys 0x14", "WAOL.EXE 0x10" }), List("C:\\F\\*.*", true));
     EXPECT_EQ((Names{ ". 0x14", ".. 0x10" }), List("C:\\F\\sys\\*.*", true));
