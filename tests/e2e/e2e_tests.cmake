@@ -11,8 +11,7 @@ add_test(NAME e2e_host
   COMMAND Python3::Interpreter ${e2e_dir}/test_scenarios.py host
           --program $<TARGET_FILE:tovrik> --client $<TARGET_FILE:stand_in_client>
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-set_tests_properties(e2e_host PROPERTIES LABELS "e2e;host" TIMEOUT 300
-  ENVIRONMENT PYTHONDONTWRITEBYTECODE=1)
+set_tests_properties(e2e_host PROPERTIES LABELS "e2e;host" TIMEOUT 300)
 
 add_test(NAME e2e_win32_image
   COMMAND Python3::Interpreter ${e2e_dir}/test_pe_image.py --exe ${TOVRIK_WIN32_EXE})
@@ -51,5 +50,4 @@ add_test(NAME e2e_wine
           --program ${TOVRIK_WIN32_EXE} --client ${e2e_out}/stand_in_client.exe
           --probe ${e2e_out}/sheet_probe.exe --screenshots ${TOVRIK_E2E_SCREENSHOTS}
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-set_tests_properties(e2e_wine PROPERTIES LABELS "e2e;wine" TIMEOUT 600
-  ENVIRONMENT PYTHONDONTWRITEBYTECODE=1)
+set_tests_properties(e2e_wine PROPERTIES LABELS "e2e;wine" TIMEOUT 600)

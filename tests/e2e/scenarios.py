@@ -65,8 +65,10 @@ PROGRAM_FILES = "C:\\Program Files\\AOL\\WAOL.EXE"
 
 
 def configured(copy, keyword, name="Reader7", path=AOL25):
-    """The settings of a copy that shows no sheet, and the shared path."""
-    return {"Path": path, copy + "\\Name": name, copy + "\\Keyword": keyword}
+    """The settings of a copy that shows no sheet, and the shared path
+    (None: no path stored, so the copy searches drive C:)."""
+    values = {copy + "\\Name": name, copy + "\\Keyword": keyword}
+    return {"Path": path, **values} if path else values
 
 
 SCENARIOS = (
@@ -97,8 +99,7 @@ SCENARIOS = (
     ),
     Scenario(
         "a short keyword and an https address take the keyword switch",
-        seed={**configured("STOCKS", "PC"), "SECURE\\Name": "Reader7",
-              "SECURE\\Keyword": "https://www.vurezez.example/"},
+        seed={**configured("STOCKS", "PC"), **configured("SECURE", "https://www.vurezez.example/", path=None)},
         clients=(AOL25,),
         runs=(Run("STOCKS.EXE", started=(AOL25 + " -nReader7 -sPC",)),
               Run("SECURE.EXE", started=(AOL25 + " -nReader7 -shttps://www.vurezez.example/",))),
@@ -170,26 +171,26 @@ SCENARIOS = (
     # The search of drive C: when no client path is stored.
     Scenario(
         "a client in a plain folder is found and not written back",
-        seed={"STOCKS\\Name": "Reader7", "STOCKS\\Keyword": "News"},
+        seed=configured("STOCKS", "News", path=None),
         clients=("C:\\AOL30\\WAOL.EXE",),
         runs=(Run("STOCKS.EXE", started=("C:\\AOL30\\WAOL.EXE -nReader7 -sNews",)),),
     ),
     Scenario(
         "a client in a hidden folder is not found",
-        seed={"STOCKS\\Name": "Reader7", "STOCKS\\Keyword": "News"},
+        seed=configured("STOCKS", "News", path=None),
         clients=("C:\\AOLA\\WAOL.EXE", "C:\\AOLB\\WAOL.EXE"),
         hidden=("C:\\AOLB",),
         runs=(Run("STOCKS.EXE", started=("C:\\AOLA\\WAOL.EXE -nReader7 -sNews",)),),
     ),
     Scenario(
         "the last client in walk order wins",
-        seed={"STOCKS\\Name": "Reader7", "STOCKS\\Keyword": "News"},
+        seed=configured("STOCKS", "News", path=None),
         clients=("C:\\AOLA\\WAOL.EXE", "C:\\AOLB\\WAOL.EXE"),
         runs=(Run("STOCKS.EXE", started=("C:\\AOLB\\WAOL.EXE -nReader7 -sNews",)),),
     ),
     Scenario(
         "a folder's files and folders are walked in listing order",
-        seed={"STOCKS\\Name": "Reader7", "STOCKS\\Keyword": "News"},
+        seed=configured("STOCKS", "News", path=None),
         # OLD lists before WAOL.EXE, so the client beside it is met last.
         clients=("C:\\AOL\\OLD\\WAOL.EXE", "C:\\AOL\\WAOL.EXE"),
         runs=(Run("STOCKS.EXE", started=("C:\\AOL\\WAOL.EXE -nReader7 -sNews",)),),
@@ -201,14 +202,14 @@ SCENARIOS = (
     ),
     Scenario(
         "no client anywhere: nothing started, exit code 0 all the same",
-        seed={"STOCKS\\Name": "Reader7", "STOCKS\\Keyword": "News"},
+        seed=configured("STOCKS", "News", path=None),
         runs=(Run("STOCKS.EXE"),),
     ),
 
     # Copies side by side.
     Scenario(
         "two copies with their own keywords share one client path",
-        seed={**configured("STOCKS", "Stocks"), "NEWS\\Name": "Reader7", "NEWS\\Keyword": "News"},
+        seed={**configured("STOCKS", "Stocks"), **configured("NEWS", "News", path=None)},
         clients=(AOL25,),
         runs=(Run("STOCKS.EXE", started=(AOL25 + " -nReader7 -sStocks",)),
               Run("NEWS.EXE", started=(AOL25 + " -nReader7 -sNews",))),

@@ -6,6 +6,7 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 from dataclasses import dataclass, field
@@ -149,6 +150,11 @@ class Target:
         """The command line the client gets for the one the product builds."""
         return command_line
 
+    @staticmethod
+    def write_seed(path, scenario, expand):
+        with open(path, "w", encoding="cp1252", newline="") as out:
+            out.write(regedit4({key: expand(value) for key, value in scenario.seed.items()}))
+
 
 class HostTarget(Target):
     """The host program: settings in a REGEDIT4 file, drive C: a folder, the
@@ -164,8 +170,7 @@ class HostTarget(Target):
         if os.path.exists(self.registry_file):
             os.remove(self.registry_file)
         if scenario.seed:
-            with open(self.registry_file, "w", encoding="cp1252", newline="") as out:
-                out.write(regedit4({k: expand(v) for k, v in scenario.seed.items()}))
+            self.write_seed(self.registry_file, scenario, expand)
         for client in scenario.clients:
             _copy_executable(self.client, self._posix(client))
         for folder in scenario.hidden:
@@ -241,8 +246,10 @@ class WineTarget(Target):
         try:
             # One server for every run keeps each start well under a second.
             os.makedirs(self.prefix)
+            started = time.monotonic()
             subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=60)
             self._wine("wineboot", "-i", timeout=300)
+            print(f"Wine prefix made in {time.monotonic() - started:.1f} s", file=sys.stderr)
         except BaseException:
             self.stop()
             raise
@@ -282,8 +289,7 @@ class WineTarget(Target):
         self._wine("reg", "delete", SETTINGS_ROOT, "/f", check=False)
         if scenario.seed:
             seed = os.path.join(self.work, "seed.reg")
-            with open(seed, "w", encoding="cp1252", newline="") as out:
-                out.write(regedit4({k: expand(v) for k, v in scenario.seed.items()}))
+            self.write_seed(seed, scenario, expand)
             self._wine("regedit", "/S", self._dos(seed))
         for client in scenario.clients:
             self._place(client)
