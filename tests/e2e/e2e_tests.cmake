@@ -50,4 +50,4 @@ add_test(NAME e2e_wine
           --program ${TOVRIK_WIN32_EXE} --client ${e2e_out}/stand_in_client.exe
           --probe ${e2e_out}/sheet_probe.exe --screenshots ${TOVRIK_E2E_SCREENSHOTS}
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-set_tests_properties(e2e_wine PROPERTIES LABELS "e2e;wine" TIMEOUT 600)
+set_tests_properties(e2e_wine PROPERTIES LABELS "e2e;wine;win32" TIMEOUT 600)
