@@ -63,24 +63,34 @@ LSTATUS JoinPath(HKEY key, LPCSTR subKey, std::string *path)
     return ERROR_SUCCESS;
 }
 
-/* The open of RegOpenKeyA and RegCreateKeyA: the subkey NULL or "" gives
- * the base handle itself. */
-LSTATUS OpenKey(HKEY key, LPCSTR subKey, PHKEY result, bool create)
+/* Creates the key and every missing level above it. */
+LSTATUS CreateKey(const std::string &path)
 {
+    return RegistryFileChange([&path](RegistryKey *root) {
+        bool created = false;
+        CreateKeyPath(root, path, &created);
+        return created;
+    });
+}
+
+/* RegOpenKeyA and RegCreateKeyA: the subkey NULL or "" gives the base
+ * handle itself; only a create makes what is missing. */
+LSTATUS OpenKey(HostCall call, HKEY key, LPCSTR subKey, PHKEY result)
+{
+    DWORD forced;
+    if (HostCallFails(call, &forced))
+        return (LSTATUS)forced;
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    bool create = call == HOST_CALL_REG_CREATE_KEY;
     std::string path;
     LSTATUS status = JoinPath(key, subKey, &path);
     if (status == ERROR_SUCCESS && (!subKey || !*subKey)) {
         *result = key;
         return ERROR_SUCCESS;
     }
-    if (status == ERROR_SUCCESS && !RegistryFileReadKey(path, NULL)) {
-        status = create ? RegistryFileChange([&path](RegistryKey *root) {
-            bool created = false;
-            CreateKeyPath(root, path, &created);
-            return created;
-        })
-                        : ERROR_FILE_NOT_FOUND;
-    }
+    if (status == ERROR_SUCCESS && !RegistryFileReadKey(path, NULL))
+        status = create ? CreateKey(path) : ERROR_FILE_NOT_FOUND;
     *result = status == ERROR_SUCCESS ? NewHandle(path) : NULL;
     return status;
 }
@@ -96,22 +106,12 @@ void HostResetRegistry(void)
 
 LSTATUS WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result)
 {
-    DWORD forced;
-    if (HostCallFails(HOST_CALL_REG_OPEN_KEY, &forced))
-        return (LSTATUS)forced;
-    if (!result)
-        return ERROR_INVALID_PARAMETER;
-    return OpenKey(key, subKey, result, false);
+    return OpenKey(HOST_CALL_REG_OPEN_KEY, key, subKey, result);
 }
 
 LSTATUS WINAPI RegCreateKeyA(HKEY key, LPCSTR subKey, PHKEY result)
 {
-    DWORD forced;
-    if (HostCallFails(HOST_CALL_REG_CREATE_KEY, &forced))
-        return (LSTATUS)forced;
-    if (!result)
-        return ERROR_INVALID_PARAMETER;
-    return OpenKey(key, subKey, result, true);
+    return OpenKey(HOST_CALL_REG_CREATE_KEY, key, subKey, result);
 }
 
 LSTATUS WINAPI RegQueryValueA(HKEY key, LPCSTR subKey, LPSTR data, PLONG size)

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "host/registry_values.h"
 #include "support/product_fixture.h"
 
 namespace {
@@ -21,17 +22,6 @@ protected:
     static LONG SetDefault(HKEY key, const char *subKey, const char *text)
     {
         return RegSetValueA(key, subKey, REG_SZ, text, 0);
-    }
-
-    // The default value of a key below the root, "<missing>" when the
-    // read fails.
-    static std::string Read(const char *path)
-    {
-        char text[512];
-        LONG size = sizeof text;
-        if (RegQueryValueA(HKEY_CURRENT_USER, path, text, &size) != ERROR_SUCCESS)
-            return "<missing>";
-        return std::string(text, size - 1);
     }
 
     static bool Exists(const char *path)
@@ -115,7 +105,7 @@ TEST_F(RegistryCalls, BadHandlesTouchNothing)
         EXPECT_EQ(ERROR_INVALID_HANDLE, SetDefault(handle, "Name", "xyz"));
         EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(handle));
     }
-    EXPECT_EQ("abc", Read("T\\Name"));
+    EXPECT_EQ("abc", StoredText("T\\Name"));
 }
 
 TEST_F(RegistryCalls, OpenNeverCreates)
@@ -163,7 +153,7 @@ TEST_F(RegistryCalls, KeyPaths)
     EXPECT_FALSE(Exists("Lead"));
 
     ASSERT_EQ(ERROR_SUCCESS, SetDefault(HKEY_CURRENT_USER, "Trail\\", "t"));
-    EXPECT_EQ("t", Read("Trail"));
+    EXPECT_EQ("t", StoredText("Trail"));
     ASSERT_EQ(ERROR_SUCCESS, SetDefault(HKEY_CURRENT_USER, "a/b", "slash"));
     EXPECT_TRUE(Exists("A/B"));
     EXPECT_FALSE(Exists("a"));
@@ -173,7 +163,7 @@ TEST_F(RegistryCalls, NamesIgnoreCaseAndKeepTheirFirstSpelling)
 {
     ASSERT_EQ(ERROR_SUCCESS, SetDefault(HKEY_CURRENT_USER, "Caf\xe9\\Name", "one"));
     ASSERT_EQ(ERROR_SUCCESS, SetDefault(HKEY_CURRENT_USER, "CAF\xc9\\NAME", "two"));
-    EXPECT_EQ("two", Read("caf\xe9\\name"));
+    EXPECT_EQ("two", StoredText("caf\xe9\\name"));
     std::string file = ReadFile("user.reg");
     EXPECT_NE(std::string::npos, file.find("[HKEY_CURRENT_USER\\Caf\xe9\\Name]\n@=\"two\"\n"));
     EXPECT_EQ(std::string::npos, file.find("CAF"));
@@ -184,9 +174,9 @@ TEST_F(RegistryCalls, DefaultValueAndSubkeysAreIndependent)
     ASSERT_EQ(ERROR_SUCCESS, SetDefault(HKEY_CURRENT_USER, "AO\\Path", "C:\\WAOL.EXE"));
     ASSERT_EQ(ERROR_SUCCESS, SetDefault(HKEY_CURRENT_USER, "AO\\Path\\Name", "n"));
     ASSERT_EQ(ERROR_SUCCESS, SetDefault(HKEY_CURRENT_USER, "AO\\Path\\Keyword", "k"));
-    EXPECT_EQ("C:\\WAOL.EXE", Read("AO\\Path"));
-    EXPECT_EQ("n", Read("AO\\Path\\Name"));
-    EXPECT_EQ("k", Read("AO\\Path\\Keyword"));
+    EXPECT_EQ("C:\\WAOL.EXE", StoredText("AO\\Path"));
+    EXPECT_EQ("n", StoredText("AO\\Path\\Name"));
+    EXPECT_EQ("k", StoredText("AO\\Path\\Keyword"));
 
     HKEY key = NULL;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "AO\\Path", &key));
@@ -199,16 +189,16 @@ TEST_F(RegistryCalls, DefaultValueAndSubkeysAreIndependent)
     EXPECT_STREQ("C:\\WAOL.EXE", text);
     EXPECT_EQ(ERROR_SUCCESS, SetDefault(key, NULL, "D:\\WAOL.EXE"));
     RegCloseKey(key);
-    EXPECT_EQ("D:\\WAOL.EXE", Read("AO\\Path"));
-    EXPECT_EQ("n", Read("AO\\Path\\Name"));
+    EXPECT_EQ("D:\\WAOL.EXE", StoredText("AO\\Path"));
+    EXPECT_EQ("n", StoredText("AO\\Path\\Name"));
 }
 
 TEST_F(RegistryCalls, SetStoresTheWholeTextOrNothing)
 {
     EXPECT_EQ(ERROR_SUCCESS, RegSetValueA(HKEY_CURRENT_USER, "A\\B\\C", REG_SZ, "abcdef", 1));
-    EXPECT_EQ("abcdef", Read("A\\B\\C"));
+    EXPECT_EQ("abcdef", StoredText("A\\B\\C"));
     EXPECT_EQ(ERROR_SUCCESS, RegSetValueA(HKEY_CURRENT_USER, "A\\B\\C", REG_SZ, "xy", 200));
-    EXPECT_EQ("xy", Read("A\\B\\C"));
+    EXPECT_EQ("xy", StoredText("A\\B\\C"));
 
     EXPECT_EQ(ERROR_INVALID_PARAMETER, RegSetValueA(HKEY_CURRENT_USER, "N\\O", 3, "abc", 4));
     EXPECT_EQ(ERROR_INVALID_PARAMETER, RegSetValueA(HKEY_CURRENT_USER, "N\\O", REG_SZ, NULL, 0));
@@ -219,10 +209,10 @@ TEST_F(RegistryCalls, AwkwardBytesRoundTrip)
 {
     const std::string text = "a\\b\"c\nd\xe9 \r\n\\\\\"";
     ASSERT_EQ(ERROR_SUCCESS, SetDefault(HKEY_CURRENT_USER, "Odd", text.c_str()));
-    EXPECT_EQ(text, Read("Odd"));
+    EXPECT_EQ(text, StoredText("Odd"));
     HostResetLayer();
     HostSetRegistryFile(RegistryFile().c_str());
-    EXPECT_EQ(text, Read("Odd"));
+    EXPECT_EQ(text, StoredText("Odd"));
 }
 
 TEST_F(RegistryCalls, ForcedFailuresChangeNothing)

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "host/registry_values.h"
 #include "shortcut/settings_store.h"
 #include "support/product_fixture.h"
 
@@ -21,20 +22,6 @@ namespace {
 
 class RegistryStore : public ProductTest {
 protected:
-    static std::string Read(const std::string &path)
-    {
-        char text[512];
-        LONG size = sizeof text;
-        if (RegQueryValueA(HKEY_CURRENT_USER, path.c_str(), text, &size) != ERROR_SUCCESS)
-            return "<missing>";
-        return std::string(text, size - 1);
-    }
-
-    static LONG Write(const std::string &path, const std::string &text)
-    {
-        return RegSetValueA(HKEY_CURRENT_USER, path.c_str(), REG_SZ, text.c_str(), 0);
-    }
-
     // Writes `text` in place of the file's bytes without making a new
     // file, as an editor that keeps the file would.
     void Overwrite(const std::string &text) const
@@ -85,28 +72,28 @@ TEST_F(RegistryStore, WhereTheFileLives)
     ScopedEnvironment config("XDG_CONFIG_HOME", NULL);
     ScopedEnvironment chosen("TOVRIK_REGISTRY", NULL);
 
-    ASSERT_EQ(ERROR_SUCCESS, Write("Where", "home"));
+    ASSERT_EQ(ERROR_SUCCESS, StoreText("Where", "home"));
     const std::string inHome = Folder() + "/home/.config/tovrik/user.reg";
     EXPECT_EQ((mode_t)0600, ModeOf(inHome));
     EXPECT_EQ((mode_t)0700, ModeOf(Folder() + "/home/.config/tovrik"));
 
     setenv("XDG_CONFIG_HOME", (Folder() + "/xdg").c_str(), 1);
-    EXPECT_EQ("<missing>", Read("Where"));
-    ASSERT_EQ(ERROR_SUCCESS, Write("Where", "xdg"));
+    EXPECT_EQ("<missing>", StoredText("Where"));
+    ASSERT_EQ(ERROR_SUCCESS, StoreText("Where", "xdg"));
     EXPECT_EQ((mode_t)0600, ModeOf(Folder() + "/xdg/tovrik/user.reg"));
 
     setenv("TOVRIK_REGISTRY", (Folder() + "/chosen/file.reg").c_str(), 1);
-    ASSERT_EQ(ERROR_SUCCESS, Write("Where", "chosen"));
+    ASSERT_EQ(ERROR_SUCCESS, StoreText("Where", "chosen"));
     EXPECT_EQ((mode_t)0600, ModeOf(Folder() + "/chosen/file.reg"));
 
     HostSetRegistryFile(RegistryFile().c_str());
-    EXPECT_EQ("<missing>", Read("Where"));
+    EXPECT_EQ("<missing>", StoredText("Where"));
     HostSetRegistryFile(NULL);
-    EXPECT_EQ("chosen", Read("Where"));
+    EXPECT_EQ("chosen", StoredText("Where"));
     unsetenv("TOVRIK_REGISTRY");
-    EXPECT_EQ("xdg", Read("Where"));
+    EXPECT_EQ("xdg", StoredText("Where"));
     unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ("home", Read("Where"));
+    EXPECT_EQ("home", StoredText("Where"));
 }
 
 // A file exported on Windows: CRLF line breaks, a value that needs the
@@ -157,12 +144,12 @@ TEST_F(RegistryStore, AHandMadeFileReadsAsTheEditorImportsIt)
               "@=\"later wins\"\n"
               "[HKEY_CURRENT_USER\\DEEP\\er\\KEY]\n"
               "\"Named\"=\"kept again\"\n");
-    EXPECT_EQ("C:Program FilesAOL", Read("Deep\\Er\\Key"));
-    EXPECT_EQ("caf\xe9", Read("deep\\er"));
-    EXPECT_EQ("", Read("Deep"));
-    EXPECT_EQ("later wins", Read("Other"));
+    EXPECT_EQ("C:Program FilesAOL", StoredText("Deep\\Er\\Key"));
+    EXPECT_EQ("caf\xe9", StoredText("deep\\er"));
+    EXPECT_EQ("", StoredText("Deep"));
+    EXPECT_EQ("later wins", StoredText("Other"));
 
-    ASSERT_EQ(ERROR_SUCCESS, Write("Deep\\New", "new"));
+    ASSERT_EQ(ERROR_SUCCESS, StoreText("Deep\\New", "new"));
     EXPECT_EQ("REGEDIT4\n"
               "\n"
               "[HKEY_CURRENT_USER\\Deep]\n"
@@ -190,7 +177,7 @@ TEST_F(RegistryStore, OtherValueTypesAreKept)
     WriteFile("user.reg",
               "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n@=hex(2):25,00\n\"Raw\"=hex(1):61,00,62\n"
               "\"Empty\"=hex:\n\"Big\"=hex(7):" + std::string("61,00,") + "00\n");
-    ASSERT_EQ(ERROR_SUCCESS, Write("L", "x"));
+    ASSERT_EQ(ERROR_SUCCESS, StoreText("L", "x"));
     EXPECT_EQ("REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n@=hex(2):25,00\n\"Raw\"=hex(1):61,00,62\n"
               "\"Empty\"=hex:\n\"Big\"=hex(7):61,00,00\n\n[HKEY_CURRENT_USER\\L]\n@=\"x\"\n\n",
               ReadFile("user.reg"));
@@ -204,8 +191,8 @@ TEST_F(RegistryStore, AFileOutOfOrderIsReadWhole)
     for (int i = 0; i < 40; ++i)
         names.push_back("Copy" + std::to_string(i));
     for (const std::string &name : names)
-        ASSERT_EQ(ERROR_SUCCESS, Write("AO\\" + name, name));
-    ASSERT_EQ("Copy7", Read("AO\\Copy7"));
+        ASSERT_EQ(ERROR_SUCCESS, StoreText("AO\\" + name, name));
+    ASSERT_EQ("Copy7", StoredText("AO\\Copy7"));
 
     std::string text = "REGEDIT4\n\n";
     std::vector<std::string> shuffled = names;
@@ -215,15 +202,15 @@ TEST_F(RegistryStore, AFileOutOfOrderIsReadWhole)
         text += "[HKEY_CURRENT_USER\\AO\\" + name + "]\n@=\"" + name + " again\"\n\n";
     Overwrite(text);
     for (const std::string &name : names)
-        EXPECT_EQ(name + " again", Read("AO\\" + name));
+        EXPECT_EQ(name + " again", StoredText("AO\\" + name));
 
-    ASSERT_EQ(ERROR_SUCCESS, Write("AO\\Copy0", "first"));
+    ASSERT_EQ(ERROR_SUCCESS, StoreText("AO\\Copy0", "first"));
     std::string sorted = ReadFile("user.reg");
     EXPECT_LT(sorted.find("\\Copy0]"), sorted.find("\\Copy1]"));
     EXPECT_LT(sorted.find("\\Copy1]"), sorted.find("\\Copy10]"));
     EXPECT_LT(sorted.find("\\Copy19]"), sorted.find("\\Copy2]"));
     for (const std::string &name : names)
-        EXPECT_EQ(name == "Copy0" ? "first" : name + " again", Read("AO\\" + name));
+        EXPECT_EQ(name == "Copy0" ? "first" : name + " again", StoredText("AO\\" + name));
 }
 
 TEST_F(RegistryStore, AFileNotUnderstoodIsReadAsFarAsItGoesAndNeverOverwritten)
@@ -244,11 +231,11 @@ TEST_F(RegistryStore, AFileNotUnderstoodIsReadAsFarAsItGoesAndNeverOverwritten)
     WriteFile("user.reg", text);
 
     testing::internal::CaptureStderr();
-    EXPECT_EQ("C:\\WAOL.EXE", Read("America Online\\Path"));
-    EXPECT_EQ("", Read("America Online\\STOCKS\\Keyword"));
-    EXPECT_EQ("", Read("America Online\\STOCKS\\Name"));
-    EXPECT_EQ("Ann", Read("America Online\\News\\Name"));
-    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, Write("America Online\\STOCKS\\Name", "Joe"));
+    EXPECT_EQ("C:\\WAOL.EXE", StoredText("America Online\\Path"));
+    EXPECT_EQ("", StoredText("America Online\\STOCKS\\Keyword"));
+    EXPECT_EQ("", StoredText("America Online\\STOCKS\\Name"));
+    EXPECT_EQ("Ann", StoredText("America Online\\News\\Name"));
+    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, StoreText("America Online\\STOCKS\\Name", "Joe"));
     HKEY key = NULL;
     EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegCreateKeyA(HKEY_CURRENT_USER, "New", &key));
     EXPECT_EQ(NULL, key);
@@ -265,8 +252,8 @@ TEST_F(RegistryStore, AFileOfAnotherKindIsNotOverwritten)
     const std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n@=\"v\"\n";
     WriteFile("user.reg", text);
     testing::internal::CaptureStderr();
-    EXPECT_EQ("v", Read("K"));
-    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, Write("K", "w"));
+    EXPECT_EQ("v", StoredText("K"));
+    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, StoreText("K", "w"));
     std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(text, ReadFile("user.reg"));
     EXPECT_NE(std::string::npos, said.find(RegistryFile() + ":1:")) << said;
@@ -277,8 +264,8 @@ void SaveRound(int copy, int round)
 {
     std::string key = "America Online\\Copy" + std::to_string(copy);
     std::string value = std::to_string(copy) + "/" + std::to_string(round);
-    RegSetValueA(HKEY_CURRENT_USER, (key + "\\Name").c_str(), REG_SZ, value.c_str(), 0);
-    RegSetValueA(HKEY_CURRENT_USER, (key + "\\Keyword").c_str(), REG_SZ, value.c_str(), 0);
+    StoreText(key + "\\Name", value);
+    StoreText(key + "\\Keyword", value);
 }
 
 TEST_F(RegistryStore, CopiesSavingAtOnceKeepAllTheirSettings)
@@ -303,8 +290,8 @@ TEST_F(RegistryStore, CopiesSavingAtOnceKeepAllTheirSettings)
     for (int copy = 0; copy < kCopies; ++copy) {
         std::string key = "America Online\\Copy" + std::to_string(copy);
         std::string last = std::to_string(copy) + "/" + std::to_string(kRounds - 1);
-        EXPECT_EQ(last, Read(key + "\\Name"));
-        EXPECT_EQ(last, Read(key + "\\Keyword"));
+        EXPECT_EQ(last, StoredText(key + "\\Name"));
+        EXPECT_EQ(last, StoredText(key + "\\Keyword"));
     }
 }
 
@@ -339,10 +326,10 @@ TEST_F(RegistryStore, AKillDuringSavesLosesNothing)
         }
         close(pipeEnds[0]);
 
-        ASSERT_EQ(ERROR_SUCCESS, Write("Check", std::to_string(kill))) << "the file no longer reads whole";
+        ASSERT_EQ(ERROR_SUCCESS, StoreText("Check", std::to_string(kill))) << "the file no longer reads whole";
         for (int each : saved) {
             std::string value = std::to_string(each) + "/0";
-            ASSERT_EQ(value, Read("America Online\\Copy" + std::to_string(each) + "\\Keyword"));
+            ASSERT_EQ(value, StoredText("America Online\\Copy" + std::to_string(each) + "\\Keyword"));
         }
     }
     EXPECT_GT(saved.size(), 5u);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "host/registry_values.h"
 #include "shortcut/settings_store.h"
 #include "shortcut/shortcut_run.h"
 #include "support/product_fixture.h"
@@ -26,16 +27,7 @@ protected:
 
     static void Store(const std::string &path, const std::string &text)
     {
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueA(HKEY_CURRENT_USER, path.c_str(), REG_SZ, text.c_str(), 0));
-    }
-
-    static std::string Stored(const std::string &path)
-    {
-        char text[1024];
-        LONG size = sizeof text;
-        if (RegQueryValueA(HKEY_CURRENT_USER, path.c_str(), text, &size) != ERROR_SUCCESS)
-            return "<missing>";
-        return std::string(text, size - 1);
+        ASSERT_EQ(ERROR_SUCCESS, StoreText(path, text));
     }
 
     static void Save(const char *copy, const char *name, const char *keyword, const char *path)
@@ -149,9 +141,9 @@ TEST_F(SettingsStore, SaveWritesAllThreeAndCreatesTheKeys)
     EXPECT_STREQ("", Load("STOCKS").screenName);
 
     Save("STOCKS", "Joe", "Stocks", "C:\\AOL\\WAOL.EXE");
-    EXPECT_EQ("Joe", Stored("America Online\\STOCKS\\Name"));
-    EXPECT_EQ("Stocks", Stored("America Online\\STOCKS\\Keyword"));
-    EXPECT_EQ("C:\\AOL\\WAOL.EXE", Stored(kSharedPath));
+    EXPECT_EQ("Joe", StoredText("America Online\\STOCKS\\Name"));
+    EXPECT_EQ("Stocks", StoredText("America Online\\STOCKS\\Keyword"));
+    EXPECT_EQ("C:\\AOL\\WAOL.EXE", StoredText(kSharedPath));
 }
 
 TEST_F(SettingsStore, LoadCreatesNothing)
@@ -225,8 +217,8 @@ TEST_F(SettingsStore, AFailedSaveIsNotReported)
     HostFailCall(HOST_CALL_REG_SET_VALUE, ERROR_ACCESS_DENIED);
     Save("STOCKS", "Joe", "Stocks", "C:\\AOL\\WAOL.EXE");
     EXPECT_EQ(1, SaveSettings());
-    EXPECT_EQ("<missing>", Stored("America Online\\STOCKS\\Name"));
-    EXPECT_EQ("", Stored("America Online\\STOCKS"));
+    EXPECT_EQ("<missing>", StoredText("America Online\\STOCKS\\Name"));
+    EXPECT_EQ("", StoredText("America Online\\STOCKS"));
 }
 
 } // namespace
