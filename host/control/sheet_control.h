@@ -11,8 +11,10 @@
  * 3. standard input, once the host's start-up has attached it: a form on
  *    the terminal when it is one, else a script read line by line;
  * otherwise the sheet cannot be shown and PropertySheetA returns -1. So is
- * it when standard input is closed or cannot be read, or is a terminal that
- * the form cannot use. HostResetLayer drops all three. */
+ * it when standard input was closed or could not be read when the program
+ * started, or is a terminal that the form cannot use. An empty script is
+ * not that: it is input that ends at once, which cancels the sheet.
+ * HostResetLayer drops all three. */
 
 /* Called once the sheet is up, its start page initialised. The sheet stays
  * open while the driver runs; when the driver returns with the sheet still
@@ -23,7 +25,8 @@ void HostSetSheetDriver(HostSheetDriver driver, void *context);
 /* A script of lines as standard input would give them; NULL drops it. */
 void HostSetSheetScript(const char *script);
 
-/* The host's start-up attaches standard input to the sheet. */
+/* The host's start-up attaches standard input to the sheet, unless it is
+ * closed or open for writing only at that moment. */
 void HostAttachSheetToStandardInput(BOOL attach);
 
 /* ---- For a driver: looking at the open sheet ---- */

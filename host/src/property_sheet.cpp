@@ -41,9 +41,6 @@ InputKind ChooseInput(void)
         return INPUT_SCRIPT_TEXT;
     if (!g_input.standardInput)
         return INPUT_NONE;
-    int flags = fcntl(STDIN_FILENO, F_GETFL);
-    if (flags == -1 || (flags & O_ACCMODE) == O_WRONLY)
-        return INPUT_NONE;
     return isatty(STDIN_FILENO) ? INPUT_TERMINAL : INPUT_SCRIPT_STDIN;
 }
 
@@ -178,6 +175,18 @@ void CreateSheetWindow(HostSheet *sheet, LPCPROPSHEETHEADERA header)
     AddChild(sheet->window, "Button", "&Apply", button | kPushButton | WS_DISABLED, HOST_SHEET_APPLY_ID);
 }
 
+/* Position and size stay in dialog units: the host draws no pixels. */
+template <typename TemplatePart>
+void PlaceAsTemplateSays(HostWindow *window, const TemplatePart &part, HINSTANCE instance)
+{
+    window->exStyle = part.exStyle;
+    window->x = part.x;
+    window->y = part.y;
+    window->width = part.width;
+    window->height = part.height;
+    window->instance = instance;
+}
+
 /* Builds a page's dialog and controls from its template and initialises
  * it. Returns what WM_INITDIALOG returned: TRUE asks for the default focus. */
 bool CreatePage(HostSheet *sheet, HostSheetPageData *page)
@@ -187,22 +196,12 @@ bool CreatePage(HostSheet *sheet, HostSheetPageData *page)
     HostWindow *window = HostAddWindow(dialog.className.empty() ? HOST_DIALOG_CLASS : dialog.className.c_str(),
                                        dialog.caption.c_str(), (dialog.style & ~kPageDropsStyle) | WS_CHILD,
                                        sheet->window);
-    window->exStyle = dialog.exStyle;
-    window->x = dialog.x;
-    window->y = dialog.y;
-    window->width = dialog.width;
-    window->height = dialog.height;
-    window->instance = record.hInstance;
+    PlaceAsTemplateSays(window, dialog, record.hInstance);
     window->dialogProc = record.pfnDlgProc;
     page->window = window->handle;
     for (const HostDialogItem &item : dialog.items) {
         HostWindow *control = AddChild(page->window, item.className.c_str(), item.text.c_str(), item.style, item.id);
-        control->exStyle = item.exStyle;
-        control->x = item.x;
-        control->y = item.y;
-        control->width = item.width;
-        control->height = item.height;
-        control->instance = record.hInstance;
+        PlaceAsTemplateSays(control, item, record.hInstance);
         control->windowProc = ControlProc;
     }
     std::vector<HWND> tabStops = HostSheetTabStops(page->window);
@@ -272,7 +271,15 @@ void HostSetSheetScript(const char *script)
 
 void HostAttachSheetToStandardInput(BOOL attach)
 {
-    g_input.standardInput = attach != FALSE;
+    int flags = fcntl(STDIN_FILENO, F_GETFL);
+    g_input.standardInput = attach && flags != -1 && (flags & O_ACCMODE) != O_WRONLY;
+    /* A file opened later would land on a closed descriptor 0 and be
+     * taken for a script: hold it with /dev/null. */
+    if (attach && flags == -1) {
+        int placeholder = open("/dev/null", O_RDONLY);
+        if (placeholder > STDIN_FILENO)
+            close(placeholder);
+    }
 }
 
 HostSheet *HostOpenSheet(HWND window)
