@@ -343,6 +343,26 @@ int CompareSection(const char *text, size_t length, size_t pos, const std::strin
     return CompareKeyPaths(sectionPath.data(), sectionPath.size(), path.data(), path.size());
 }
 
+/* Where a child of this name is, or would go. */
+size_t ChildPosition(const RegistryKey &key, const char *name, size_t length)
+{
+    size_t lo = 0, hi = key.children.size();
+    while (lo < hi) {
+        size_t mid = lo + (hi - lo) / 2;
+        const std::string &childName = key.children[mid]->name;
+        if (CompareKeyPaths(childName.data(), childName.size(), name, length) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+bool SameName(const RegistryKey &key, const char *name, size_t length)
+{
+    return CompareKeyPaths(key.name.data(), key.name.size(), name, length) == 0;
+}
+
 } // namespace
 
 int CompareKeyPaths(const char *a, size_t aLength, const char *b, size_t bLength)
@@ -368,19 +388,8 @@ int CompareKeyPaths(const char *a, size_t aLength, const char *b, size_t bLength
 
 RegistryKey *FindChildKey(const RegistryKey &key, const char *name, size_t length)
 {
-    size_t lo = 0, hi = key.children.size();
-    while (lo < hi) {
-        size_t mid = lo + (hi - lo) / 2;
-        const std::string &childName = key.children[mid]->name;
-        int order = CompareKeyPaths(childName.data(), childName.size(), name, length);
-        if (order == 0)
-            return key.children[mid].get();
-        if (order < 0)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return NULL;
+    size_t at = ChildPosition(key, name, length);
+    return at < key.children.size() && SameName(*key.children[at], name, length) ? key.children[at].get() : NULL;
 }
 
 RegistryKey *CreateKeyPath(RegistryKey *root, const std::string &path, bool *created)
@@ -393,18 +402,14 @@ RegistryKey *CreateKeyPath(RegistryKey *root, const std::string &path, bool *cre
             stop = path.size();
         const char *name = path.data() + start;
         size_t length = stop - start;
-        RegistryKey *child = FindChildKey(*key, name, length);
-        if (!child) {
-            auto position = key->children.begin();
-            while (position != key->children.end()
-                   && CompareKeyPaths((*position)->name.data(), (*position)->name.size(), name, length) < 0)
-                ++position;
+        size_t at = ChildPosition(*key, name, length);
+        if (at == key->children.size() || !SameName(*key->children[at], name, length)) {
             std::unique_ptr<RegistryKey> added(new RegistryKey);
             added->name.assign(name, length);
-            child = added.get();
-            key->children.insert(position, std::move(added));
+            key->children.insert(key->children.begin() + at, std::move(added));
             *created = true;
         }
+        RegistryKey *child = key->children[at].get();
         key = child;
         start = stop + 1;
     }
