@@ -316,7 +316,6 @@ class WineTarget(Target):
             elif os.path.exists(path):
                 os.remove(path)
         self.made = []
-        self._wine("reg", "delete", SETTINGS_ROOT, "/f", check=False)
 
     def as_seen_by_client(self, command_line):
         # Wine's WinExec quotes an unquoted program path with a space in it.
