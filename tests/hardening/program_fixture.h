@@ -1,0 +1,45 @@
+// The built program run as a user would run it: copies of it under names
+// of their own, its own drive C: and registry file, a script or nothing on
+// its standard input, and, where a test needs file modes to bite, run as an
+// ordinary user when the tests run as root.
+#ifndef TOVRIK_TESTS_HARDENING_PROGRAM_FIXTURE_H
+#define TOVRIK_TESTS_HARDENING_PROGRAM_FIXTURE_H
+
+#include <sys/types.h>
+
+#include <string>
+
+#include "support/product_fixture.h"
+
+class ProgramTest : public ProductTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Whether file modes stop the program: as root they do only when it is
+    // run as an ordinary user.
+    static bool ModesBite();
+
+    struct Options {
+        const char *script = nullptr;  // standard input; nullptr: /dev/null
+        bool asOrdinaryUser = false;   // when the tests run as root
+        std::string registry;          // "" for RegistryFile()
+    };
+    // Starts the copy named `copy` (made on first use) in a process group
+    // of its own and returns the id of that group.
+    pid_t Start(const std::string &copy, const Options &options);
+    // The exit code, or 128 + the signal that ended it, once the program
+    // and every client that it started have ended.
+    static int Wait(pid_t group);
+    int Run(const std::string &copy, const Options &options) { return Wait(Start(copy, options)); }
+
+    // What the stand-in client logged: one command line per start.
+    std::string ClientLog() const { return ReadFile("client.log"); }
+    // Puts the stand-in client on drive C: at `relative` ('/' between names).
+    void PlaceClient(const std::string &relative) const;
+    // Writes the registry file by hand: copy STOCKS with the screen name
+    // Reader7 and, unless empty, this keyword and the shared client path.
+    void StoreSettings(const std::string &keyword, const std::string &path) const;
+};
+
+#endif // TOVRIK_TESTS_HARDENING_PROGRAM_FIXTURE_H
