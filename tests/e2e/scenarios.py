@@ -25,8 +25,9 @@ def expand(text, user):
 class Sheet:
     """A settings sheet that a run must show: the three fields as it opens,
     then what the user does, in order:
-      ("keyword", TEXT)   type TEXT into the focused keyword field, whose
-                          whole text is selected, so it is replaced ("" clears)
+      (FIELD, TEXT)       go to the field "keyword", "name" or "path" with
+                          Tab and type TEXT; the field's whole text is
+                          selected, so TEXT replaces it ("" clears it)
       ("screenshot", NAME) save a picture of the page showing (Windows only)
       "info_page"         change to the information page from the keyboard
       "ok" / "cancel"     Enter / Escape: the sheet closes
@@ -105,6 +106,12 @@ SCENARIOS = (
               Run("SECURE.EXE", started=(AOL25 + " -nReader7 -shttps://www.vurezez.example/",))),
     ),
     Scenario(
+        "a copy named Path keeps its settings beside the shared path",
+        seed=configured("Path", "News"),
+        clients=(AOL25,),
+        runs=(Run("PATH.EXE", started=(AOL25 + " -nReader7 -sNews",)),),
+    ),
+    Scenario(
         "copies whose names differ only in case share their settings",
         seed=configured("STOCKS", "News"),
         clients=(AOL25,),
@@ -157,6 +164,25 @@ SCENARIOS = (
             Run("NEWS.EXE", sheet=Sheet(path=AOL25, name="Reader7", actions=("cancel",))),
         ),
         after={"Path": AOL25, "NEWS\\Name": "Reader7", "NEWS\\Keyword": ""},
+    ),
+    Scenario(
+        "typing stops at 10 characters of screen name, reached with Tab",
+        seed={"Path": AOL25},
+        clients=(AOL25,),
+        runs=(Run("NEWS.EXE", sheet=Sheet(path=AOL25, actions=(("name", "Reader7890AB"), "ok")),
+                  started=(AOL25 + " -nReader7890 -u" + DEFAULT_ADDRESS,)),),
+        after={"Path": AOL25, "NEWS\\Name": "Reader7890", "NEWS\\Keyword": DEFAULT_ADDRESS},
+    ),
+    Scenario(
+        "first run with the screen name cleared: no name switch, now or later",
+        seed={"Path": AOL25},
+        clients=(AOL25,),
+        runs=(
+            Run("NEWS.EXE", sheet=Sheet(path=AOL25, actions=(("name", ""), "ok")),
+                started=(AOL25 + " -u" + DEFAULT_ADDRESS,)),
+            Run("NEWS.EXE", started=(AOL25 + " -u" + DEFAULT_ADDRESS,)),
+        ),
+        after={"Path": AOL25, "NEWS\\Name": "", "NEWS\\Keyword": DEFAULT_ADDRESS},
     ),
     Scenario(
         "first run cancelled: nothing written, nothing started, the sheet again next time",
@@ -232,7 +258,7 @@ SCENARIOS = (
 # as (class, id, pattern of the text). {keyword}, {name} and {path} are the
 # fields as the sheet opens; the maker's own lines are checked by shape.
 TABS = ("Zodovi 95", "Vurezez Edidadaz")
-FIELD_IDS = {"keyword": 614, "name": 601, "path": 608}
+FIELD_IDS = {"keyword": 614, "name": 601, "path": 608}  # in tab order
 SETTINGS_PAGE = (
     ("Button", -1, "America Online"),
     ("Static", -1, "Screen Name:"),

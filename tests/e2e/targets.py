@@ -48,9 +48,10 @@ class Outcome:
     complaints: list = field(default_factory=list)  # what the sheet's driver could not do
 
 
-def regedit4(values):
-    """REGEDIT4 text that holds `values` (subkey path -> default value)."""
-    lines = ["REGEDIT4", ""]
+def regedit4(values, replace=False):
+    """REGEDIT4 text that holds `values` (subkey path -> default value);
+    with `replace`, the editor drops what the settings root held first."""
+    lines = ["REGEDIT4", ""] + ([f"[-{SETTINGS_ROOT}]", ""] if replace else [])
     for subkey in sorted(values, key=str.upper):
         text = values[subkey].replace("\\", "\\\\").replace('"', '\\"')
         lines += [f"[{SETTINGS_ROOT}\\{subkey}]", f'@="{text}"', ""]
@@ -151,9 +152,9 @@ class Target:
         return command_line
 
     @staticmethod
-    def write_seed(path, scenario, expand):
+    def write_seed(path, scenario, expand, replace=False):
         with open(path, "w", encoding="cp1252", newline="") as out:
-            out.write(regedit4({key: expand(value) for key, value in scenario.seed.items()}))
+            out.write(regedit4({key: expand(value) for key, value in scenario.seed.items()}, replace))
 
 
 class HostTarget(Target):
@@ -286,11 +287,10 @@ class WineTarget(Target):
         return os.path.join(self.prefix, "drive_c", *dos_path[3:].split("\\"))
 
     def prepare(self, scenario, expand):
-        self._wine("reg", "delete", SETTINGS_ROOT, "/f", check=False)
-        if scenario.seed:
-            seed = os.path.join(self.work, "seed.reg")
-            self.write_seed(seed, scenario, expand)
-            self._wine("regedit", "/S", self._dos(seed))
+        # One import clears what the last scenario left and seeds this one.
+        seed = os.path.join(self.work, "seed.reg")
+        self.write_seed(seed, scenario, expand, replace=True)
+        self._wine("regedit", "/S", self._dos(seed))
         for client in scenario.clients:
             self._place(client)
         for folder in scenario.hidden:
@@ -367,21 +367,28 @@ class WineTarget(Target):
 
         sheets.append(desktop.wait_until(lambda: page_ready(0, SETTINGS_PAGE[0][2]), 15,
                                          what="the settings page"))
+        fields = list(FIELD_IDS)
+        focused = 0  # the sheet opens with the focus in the first field
         for action in sheet.actions:
             if action == "ok":
                 self.display.press(window, "Return")
             elif action == "cancel":
                 self.display.press(window, "Escape")
             elif action == "info_page":
-                # Shift+Tab from the keyword field reaches the tabs.
-                self.display.press(window, "shift+Tab", "Right")
+                # Before the first field in tab order come the tabs.
+                self.display.press(window, *["shift+Tab"] * (focused + 1), "Right")
                 sheets.append(desktop.wait_until(lambda: page_ready(1, INFO_PAGE[0][2]), 15,
                                                  what="the information page"))
             elif action[0] == "screenshot":
                 os.makedirs(self.screenshots, exist_ok=True)
                 with open(os.path.join(self.screenshots, action[1] + ".png"), "wb") as out:
                     out.write(self.display.capture(window))
-            elif action[0] == "keyword":
+            elif action[0] in FIELD_IDS:
+                # A field reached by Tab has its whole text selected, as
+                # the first one has when the sheet opens.
+                steps = fields.index(action[0]) - focused
+                self.display.press(window, *(["Tab"] * steps if steps > 0 else ["shift+Tab"] * -steps))
+                focused += steps
                 if action[1]:
                     self.display.type(window, action[1])
                 else:
