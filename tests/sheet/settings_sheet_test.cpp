@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/win_main.h"
+#include "host/registry_values.h"
 #include "res/resource.h"
 #include "sheet/settings_sheet.h"
 #include "sheet/sheet_test_driver.h"
@@ -52,14 +53,6 @@ protected:
         return result;
     }
 
-    static std::string Stored(const char *subKey)
-    {
-        char text[512];
-        LONG size = sizeof text;
-        bool found = RegQueryValueA(HKEY_CURRENT_USER, subKey, text, &size) == ERROR_SUCCESS;
-        return found ? text : "(none)";
-    }
-
     static std::string StartedCommandLine(int index)
     {
         const HostStartedProcess *started = HostStartedProcessAt(index);
@@ -87,9 +80,9 @@ TEST_F(SettingsSheetTest, OkWithoutChangesSavesWhatWasShownAndConfiguresTheCopy)
     EXPECT_EQ(kDefault, shown[1]);
     EXPECT_EQ(kFoundClient, shown[2]);
 
-    EXPECT_EQ("tester", Stored("America Online\\STOCKS\\Name"));
-    EXPECT_EQ(kDefault, Stored("America Online\\STOCKS\\Keyword"));
-    EXPECT_EQ(kFoundClient, Stored("America Online\\Path"));
+    EXPECT_EQ("tester", StoredText("America Online\\STOCKS\\Name"));
+    EXPECT_EQ(kDefault, StoredText("America Online\\STOCKS\\Keyword"));
+    EXPECT_EQ(kFoundClient, StoredText("America Online\\Path"));
     ASSERT_EQ(1, HostStartedProcessCount());
     EXPECT_EQ("C:\\AOL\\WAOL.EXE -ntester -u" + kDefault, StartedCommandLine(0));
     EXPECT_EQ((UINT)SW_SHOWNORMAL, HostStartedProcessAt(0)->showCommand);
@@ -113,8 +106,8 @@ TEST_F(SettingsSheetTest, CancelWritesNothingAndTheNextRunAsksAgain)
     };
     for (const auto &c : cases) {
         EXPECT_EQ(0, RunCopy(c.driver)) << c.name;
-        EXPECT_EQ("(none)", Stored("America Online\\STOCKS\\Keyword")) << c.name;
-        EXPECT_EQ("(none)", Stored("America Online\\Path")) << c.name;
+        EXPECT_EQ("<missing>", StoredText("America Online\\STOCKS\\Keyword")) << c.name;
+        EXPECT_EQ("<missing>", StoredText("America Online\\Path")) << c.name;
         EXPECT_EQ(0, HostStartedProcessCount()) << c.name;
     }
     EXPECT_EQ(3, sheetsShown_);
@@ -146,7 +139,7 @@ TEST_F(SettingsSheetTest, EmptiedFieldsAreSavedEmpty)
         const char *subKey = c.emptied == IDC_KEYWORD       ? "America Online\\STOCKS\\Keyword"
                              : c.emptied == IDC_SCREEN_NAME ? "America Online\\STOCKS\\Name"
                                                             : "America Online\\Path";
-        EXPECT_EQ("", Stored(subKey)) << "saved as an empty text, not left out";
+        EXPECT_EQ("", StoredText(subKey)) << "saved as an empty text, not left out";
 
         if (c.nextRunAsksAgain) {
             EXPECT_EQ(0, RunCopy([](HWND sheet) { HostSheetPressButton(sheet, IDCANCEL); }));
@@ -176,7 +169,7 @@ TEST_F(SettingsSheetTest, OkOnTheInformationPageSavesAsOnTheSettingsPage)
         ASSERT_EQ(1, HostSheetCurrentPage(sheet));
         HostSheetPressKey(sheet, HOST_SHEET_KEY_ENTER);
     }));
-    EXPECT_EQ("Stocks", Stored("America Online\\STOCKS\\Keyword"));
+    EXPECT_EQ("Stocks", StoredText("America Online\\STOCKS\\Keyword"));
     EXPECT_EQ("C:\\AOL\\WAOL.EXE -ntester -sStocks", StartedCommandLine(0));
 }
 
@@ -201,7 +194,7 @@ TEST_F(SettingsSheetTest, TheUserTypesNoMoreThanEachFieldsLimit)
         HostSheetPressButton(sheet, IDOK);
     });
     for (const auto &field : fields)
-        EXPECT_EQ(field.limit, Stored(field.subKey).size()) << field.subKey;
+        EXPECT_EQ(field.limit, StoredText(field.subKey).size()) << field.subKey;
 }
 
 TEST_F(SettingsSheetTest, LongerValuesAreShownAndReadBackWholeUpToTheirFields)
@@ -228,7 +221,7 @@ TEST_F(SettingsSheetTest, LongerValuesAreShownAndReadBackWholeUpToTheirFields)
     EXPECT_EQ(name, g_app.settings.screenName);
     EXPECT_EQ(keyword, g_app.settings.keyword);
     EXPECT_EQ(path, g_app.settings.clientPath);
-    EXPECT_EQ(path, Stored("America Online\\Path"));
+    EXPECT_EQ(path, StoredText("America Online\\Path"));
 
     // Text a field holds beyond its buffer is cut on reading, and the next
     // field keeps its own text.
@@ -259,13 +252,13 @@ TEST_F(SettingsSheetTest, ApplyIsShownButNeverEnabled)
         EXPECT_TRUE(HostSheetIsOpen(sheet));
         HostSheetPressButton(sheet, IDCANCEL);
     });
-    EXPECT_EQ("(none)", Stored("America Online\\STOCKS\\Keyword")) << "no apply reached the page";
+    EXPECT_EQ("<missing>", StoredText("America Online\\STOCKS\\Keyword")) << "no apply reached the page";
 }
 
 TEST_F(SettingsSheetTest, APathChangedInOneCopyHoldsForAll)
 {
     // NEWS is configured already and has used the found client so far.
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueA(HKEY_CURRENT_USER, "America Online\\NEWS\\Keyword", REG_SZ, "News", 0));
+    ASSERT_EQ(ERROR_SUCCESS, StoreText("America Online\\NEWS\\Keyword", "News"));
     RunConfiguredCopy("C:\\LINKS\\NEWS.EXE");
     EXPECT_EQ("C:\\AOL\\WAOL.EXE -ntester -sNews", StartedCommandLine(0));
 
@@ -292,7 +285,7 @@ TEST_F(SettingsSheetTest, ASheetThatCannotBeShownEndsTheRunAsCancel)
     EXPECT_EQ(0, RunCopy([](HWND) {}));
     EXPECT_EQ(0, sheetsShown_);
     EXPECT_EQ(0, HostStartedProcessCount());
-    EXPECT_EQ("(none)", Stored("America Online\\STOCKS\\Keyword"));
+    EXPECT_EQ("<missing>", StoredText("America Online\\STOCKS\\Keyword"));
     EXPECT_EQ(0, HostMessageBoxCount());
 }
 
