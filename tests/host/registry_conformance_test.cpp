@@ -152,6 +152,11 @@ TEST_F(RegistryCalls, KeyPaths)
     EXPECT_EQ(ERROR_BAD_PATHNAME, SetDefault(HKEY_CURRENT_USER, "\\Lead", "x"));
     EXPECT_FALSE(Exists("Lead"));
 
+    // The file cannot hold a line break in a key name.
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegCreateKeyA(HKEY_CURRENT_USER, "Line\nBreak", &key));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegOpenKeyA(NULL, "", &key));
+    EXPECT_EQ(NULL, key);
+
     ASSERT_EQ(ERROR_SUCCESS, SetDefault(HKEY_CURRENT_USER, "Trail\\", "t"));
     EXPECT_EQ("t", StoredText("Trail"));
     ASSERT_EQ(ERROR_SUCCESS, SetDefault(HKEY_CURRENT_USER, "a/b", "slash"));

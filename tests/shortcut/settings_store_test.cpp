@@ -200,6 +200,11 @@ TEST_F(SettingsStore, AStoredPathIsUsedEvenWithNoFileThere)
     WriteFile("drive_c/AOL/WAOL.EXE", "client");
     Store(kSharedPath, "C:\\GONE\\WAOL.EXE");
     EXPECT_STREQ("C:\\GONE\\WAOL.EXE", Load("STOCKS").clientPath);
+    // Only a missing or empty path sends the run searching, and the path
+    // found is not stored.
+    Store(kSharedPath, "");
+    EXPECT_STREQ("C:\\AOL\\WAOL.EXE", Load("STOCKS").clientPath);
+    EXPECT_EQ("", StoredText(kSharedPath));
 }
 
 TEST_F(SettingsStore, AConfiguredCopyStartsTheClientWithoutTheSheet)
