@@ -279,8 +279,9 @@ LONG ChangeLocked(const std::string &path, int lock, const std::function<bool(Re
 bool RegistryFileReadKey(const std::string &path, RegistryKey *key)
 {
     RefreshView();
+    /* The root has a section only when it has values, but always exists. */
     if (g_view.sorted)
-        return FindSortedKey(g_view.map, g_view.length, path, key);
+        return FindSortedKey(g_view.map, g_view.length, path, key) || path.empty();
     RegistryKey *found = FindKeyPath(&g_view.tree, path);
     if (found && key)
         key->values = found->values;

@@ -128,6 +128,9 @@ TEST_F(RegistryCalls, OpenNeverCreates)
     EXPECT_EQ(key, same);
     EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "", &same));
     EXPECT_EQ(HKEY_CURRENT_USER, same);
+    LONG size = sizeof buffer_;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueA(HKEY_CURRENT_USER, NULL, buffer_, &size));
+    EXPECT_EQ(1, size);
     EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(key));
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(NULL));
