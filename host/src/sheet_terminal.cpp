@@ -362,11 +362,15 @@ bool HostOpenSheetTerminal(void)
     static bool exitHookSet = false;
     if (!exitHookSet)
         exitHookSet = atexit(RestoreTerminal) == 0;
+    /* A signal that was ignored when we came (nohup) stays ignored. */
     for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i) {
+        sigaction(kSignals[i], nullptr, &g_previousActions[i]);
+        if (g_previousActions[i].sa_handler == SIG_IGN)
+            continue;
         struct sigaction action = {};
         action.sa_handler = OnFatalSignal;
         sigemptyset(&action.sa_mask);
-        sigaction(kSignals[i], &action, &g_previousActions[i]);
+        sigaction(kSignals[i], &action, nullptr);
     }
     raw();
     noecho();

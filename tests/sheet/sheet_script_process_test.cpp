@@ -8,56 +8,27 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "sheet/program_copy.h"
 
 extern char **environ;
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class SheetScriptProcess : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tovrik-sheet-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(pattern));
-        folder_ = pattern;
-        fs::create_directories(folder_ / "drive_c" / "AOL");
-        fs::create_directories(folder_ / "links");
-        fs::copy_file(TOVRIK_STAND_IN_CLIENT, folder_ / "drive_c" / "AOL" / "WAOL.EXE");
-        fs::copy_file(TOVRIK_HOST_BINARY, folder_ / "links" / "STOCKS");
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
+    void SetUp() override { copy_.Make("STOCKS"); }
+    void TearDown() override { copy_.Remove(); }
 
     // Runs the copy with `script` on its standard input (closed when
     // nullptr) and returns its exit code; its standard error is kept.
     int Run(const char *script)
     {
-        std::vector<std::string> settings = {
-            "TOVRIK_DRIVE_C=" + (folder_ / "drive_c").string(),
-            "TOVRIK_REGISTRY=" + (folder_ / "user.reg").string(),
-            "STAND_IN_CLIENT_LOG=" + (folder_ / "client.log").string(),
-        };
+        std::vector<std::string> settings = copy_.Settings();
         std::vector<char *> env;
         for (char **variable = environ; *variable; ++variable) {
             std::string name(*variable);
@@ -79,10 +50,10 @@ protected:
         else
             posix_spawn_file_actions_addclose(&actions, STDIN_FILENO);
         posix_spawn_file_actions_addclose(&actions, input[1]);
-        std::string errors = (folder_ / "stderr").string();
+        std::string errors = (copy_.Folder() / "stderr").string();
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
-        std::string program = (folder_ / "links" / "STOCKS").string();
+        std::string program = copy_.Program();
         char *argv[] = { &program[0], nullptr };
         pid_t pid;
         int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, env.data());
@@ -94,29 +65,13 @@ protected:
         int status = 0;
         if (spawned != 0 || waitpid(pid, &status, 0) != pid)
             return -1;
-        stderr_ = ReadAll(errors);
+        stderr_ = copy_.Read("stderr");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    // The command lines the client has logged, once `count` have come: it
-    // runs on after the shortcut has ended.
-    std::vector<std::string> ClientLines(size_t count)
-    {
-        std::vector<std::string> lines;
-        for (int tries = 0; tries < 100; ++tries) {
-            lines.clear();
-            std::istringstream log(ReadAll(folder_ / "client.log"));
-            for (std::string line; std::getline(log, line);)
-                lines.push_back(line);
-            if (lines.size() >= count)
-                break;
-            struct timespec pause = { 0, 50 * 1000 * 1000 };
-            nanosleep(&pause, nullptr);
-        }
-        return lines;
-    }
+    std::vector<std::string> ClientLines(size_t count) const { return copy_.ClientLines(count); }
 
-    fs::path folder_;
+    ProgramCopy copy_;
     std::string stderr_;
 };
 

@@ -1,0 +1,181 @@
+// The built program's form on a terminal: a pseudo-terminal stands in for
+// the user's, keys are typed into it, and the terminal must be as it was
+// afterwards, whether the form closed with OK, Esc or a signal.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "sheet/program_copy.h"
+
+namespace {
+
+class SheetTerminalProcess : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        copy_.Make("STOCKS");
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master_, 0);
+        ASSERT_EQ(0, grantpt(master_));
+        ASSERT_EQ(0, unlockpt(master_));
+        struct winsize size = {};
+        size.ws_row = 24;
+        size.ws_col = 80;
+        ASSERT_EQ(0, ioctl(master_, TIOCSWINSZ, &size));
+        ASSERT_EQ(0, tcgetattr(master_, &before_));
+    }
+
+    void TearDown() override
+    {
+        if (child_ > 0) {
+            kill(child_, SIGKILL);
+            waitpid(child_, nullptr, 0);
+        }
+        if (master_ >= 0)
+            close(master_);
+        copy_.Remove();
+    }
+
+    void Start()
+    {
+        std::string slave = ptsname(master_);
+        std::string program = copy_.Program();
+        std::vector<std::string> settings = copy_.Settings();
+        child_ = fork();
+        ASSERT_GE(child_, 0);
+        if (child_ == 0) {
+            setsid();
+            int terminal = open(slave.c_str(), O_RDWR);
+            if (terminal < 0)
+                _exit(127);
+            ioctl(terminal, TIOCSCTTY, 0);
+            dup2(terminal, 0);
+            dup2(terminal, 1);
+            dup2(terminal, 2);
+            close(master_);
+            // The program leads this session, so its end would hang up
+            // the client it started, as a shell's end would.
+            signal(SIGHUP, SIG_IGN);
+            setenv("TERM", "xterm", 1);
+            for (std::string &setting : settings)
+                putenv(&setting[0]);
+            unsetenv("HOST_COMMAND_LINE");
+            execl(program.c_str(), program.c_str(), (char *)nullptr);
+            _exit(127);
+        }
+    }
+
+    // Reads what the program draws until `text` has appeared, for at most
+    // a few seconds; the program must never block on a full terminal.
+    bool WaitForScreen(const std::string &text)
+    {
+        for (int rounds = 0; rounds < 100; ++rounds) {
+            Drain(0);
+            ProgramCopy::Pause();
+            if (screen_.find(text) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+
+    void Drain(int milliseconds)
+    {
+        struct pollfd ready = { master_, POLLIN, 0 };
+        char buffer[4096];
+        while (poll(&ready, 1, milliseconds) > 0) {
+            ssize_t got = read(master_, buffer, sizeof buffer);
+            if (got <= 0)
+                break;
+            screen_.append(buffer, (size_t)got);
+        }
+    }
+
+    void Type(const std::string &keys)
+    {
+        ASSERT_EQ((ssize_t)keys.size(), write(master_, keys.data(), keys.size()));
+        Drain(100); // past the form's wait for a lone Esc
+    }
+
+    // How the program ended: its exit code, or 128 plus its signal.
+    int WaitForExit()
+    {
+        int status = 0;
+        for (int rounds = 0; rounds < 250; ++rounds) {
+            Drain(0);
+            ProgramCopy::Pause(); // a terminal all have closed answers at once
+            pid_t done = waitpid(child_, &status, WNOHANG);
+            if (done == child_) {
+                child_ = -1;
+                Drain(20);
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+        }
+        return -1;
+    }
+
+    void ExpectTerminalRestored()
+    {
+        struct termios after;
+        ASSERT_EQ(0, tcgetattr(master_, &after));
+        const tcflag_t modes = ICANON | ECHO | ISIG;
+        EXPECT_EQ(before_.c_lflag & modes, after.c_lflag & modes);
+        EXPECT_EQ(before_.c_iflag & ICRNL, after.c_iflag & ICRNL);
+        EXPECT_EQ(before_.c_oflag & OPOST, after.c_oflag & OPOST);
+    }
+
+    ProgramCopy copy_;
+    int master_ = -1;
+    pid_t child_ = -1;
+    struct termios before_;
+    std::string screen_;
+};
+
+TEST_F(SheetTerminalProcess, TypedFieldsAndEnterConfigureTheCopy)
+{
+    Start();
+    ASSERT_TRUE(WaitForScreen("Vivodo DIZ Eduda Dad")) << screen_;
+    EXPECT_TRUE(WaitForScreen("Enter: OK")) << "the key hints are on screen";
+    // The keyword field has the focus with its text selected: typing
+    // replaces it; Tab selects the screen name in turn.
+    Type("Stocks");
+    Type("\t");
+    Type("Reader7");
+    Type("\r");
+    EXPECT_EQ(0, WaitForExit());
+    ExpectTerminalRestored();
+    EXPECT_EQ(std::vector<std::string>{ "C:\\AOL\\WAOL.EXE -nReader7 -sStocks" }, copy_.ClientLines(1));
+}
+
+TEST_F(SheetTerminalProcess, EscCancelsFromEitherPage)
+{
+    Start();
+    ASSERT_TRUE(WaitForScreen("Vivodo DIZ Eduda Dad"));
+    Type("\x1bOQ"); // F2: the information page
+    EXPECT_TRUE(WaitForScreen("For more info:")) << screen_;
+    Type("\x1b");
+    EXPECT_EQ(0, WaitForExit());
+    ExpectTerminalRestored();
+    EXPECT_FALSE(std::filesystem::exists(copy_.Folder() / "client.log"));
+}
+
+TEST_F(SheetTerminalProcess, ASignalStillGivesTheTerminalBack)
+{
+    Start();
+    ASSERT_TRUE(WaitForScreen("Vivodo DIZ Eduda Dad"));
+    kill(child_, SIGTERM);
+    EXPECT_EQ(128 + SIGTERM, WaitForExit());
+    ExpectTerminalRestored();
+}
+
+} // namespace
