@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "hardening/program_fixture.h"
+#include "host/registry_values.h"
 
 namespace {
 
@@ -19,15 +20,9 @@ class Concurrency : public ProgramTest {
 protected:
     static std::string CopyName(int copy) { return "COPY" + std::to_string(copy); }
 
-    // The keyword saved for a copy, "<missing>" when there is none.
     static std::string SavedKeyword(int copy)
     {
-        char text[64];
-        LONG size = sizeof text;
-        std::string path = "America Online\\" + CopyName(copy) + "\\Keyword";
-        if (RegQueryValueA(HKEY_CURRENT_USER, path.c_str(), text, &size) != ERROR_SUCCESS)
-            return "<missing>";
-        return text;
+        return StoredText("America Online\\" + CopyName(copy) + "\\Keyword");
     }
 
     // Starts every copy at once, each accepting its sheet.
@@ -70,7 +65,7 @@ TEST_F(Concurrency, CopiesKilledWhileOthersSaveLeaveAFileThatLoads)
         }
     }
     /* The file reads whole: a save into it is taken. */
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueA(HKEY_CURRENT_USER, "Check", REG_SZ, "x", 1));
+    EXPECT_EQ(ERROR_SUCCESS, StoreText("Check", "x"));
 }
 
 } // namespace
