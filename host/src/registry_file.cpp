@@ -222,14 +222,23 @@ bool WriteAll(int fd, const std::string &text)
 }
 
 /* Writes the new file beside the old, makes it durable, and renames it
- * over the old one: a crash at any point leaves one whole file. */
+ * over the old one: a crash at any point leaves one whole file. The rename
+ * needs only the folder's write right, so the old file's own right is
+ * asked first, and its mode carried over. */
 bool ReplaceFile(const std::string &path, const std::string &text)
 {
+    mode_t mode = 0600;
+    struct stat old;
+    if (stat(path.c_str(), &old) == 0) {
+        if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+            return false;
+        mode = old.st_mode & 07777;
+    }
     std::string temporary = path + ".new";
     int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
+    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
     int error = errno;
     ok = close(fd) == 0 && ok;
     if (!ok || rename(temporary.c_str(), path.c_str()) != 0) {

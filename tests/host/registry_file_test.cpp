@@ -96,6 +96,21 @@ TEST_F(RegistryStore, WhereTheFileLives)
     EXPECT_EQ("home", StoredText("Where"));
 }
 
+TEST_F(RegistryStore, ARewriteKeepsTheFilesModeAndAReadOnlyFileIsLeftAlone)
+{
+    ASSERT_EQ(ERROR_SUCCESS, StoreText("K", "one"));
+    chmod(RegistryFile().c_str(), 0640);
+    ASSERT_EQ(ERROR_SUCCESS, StoreText("K", "two"));
+    EXPECT_EQ((mode_t)0640, ModeOf(RegistryFile()));
+
+    if (geteuid() == 0)
+        GTEST_SKIP() << "a read-only file does not stop root";
+    chmod(RegistryFile().c_str(), 0444);
+    EXPECT_EQ(ERROR_ACCESS_DENIED, StoreText("K", "three"));
+    EXPECT_EQ("two", StoredText("K"));
+    EXPECT_EQ((mode_t)0444, ModeOf(RegistryFile()));
+}
+
 // A file exported on Windows: CRLF line breaks, a value that needs the
 // hex form and runs over two lines, and the settings of one copy.
 TEST_F(RegistryStore, AnExportOfTheRegistryEditorLoads)
