@@ -5,9 +5,10 @@ option(TOVRIK_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 
 set(fuzz_dir ${CMAKE_CURRENT_LIST_DIR})
 file(GLOB fuzz_target_sources CONFIGURE_DEPENDS ${fuzz_dir}/targets/*.cpp)
-set(fuzz_shared_sources ${CMAKE_SOURCE_DIR}/tests/hardening/app_state_guard.cpp)
+set(fuzz_shared_sources ${CMAKE_SOURCE_DIR}/tests/hardening/app_state_guard.cpp ${fuzz_dir}/scratch_folder.cpp)
 
-target_sources(tovrik_tests PRIVATE ${fuzz_target_sources} ${fuzz_dir}/corpus_replay_test.cpp)
+target_sources(tovrik_tests PRIVATE ${fuzz_target_sources} ${fuzz_dir}/corpus_replay_test.cpp
+  ${fuzz_dir}/scratch_folder.cpp)
 target_compile_definitions(tovrik_tests PRIVATE TOVRIK_FUZZ_CORPUS="${fuzz_dir}/corpus")
 
 if(TOVRIK_FUZZ)

@@ -53,20 +53,32 @@ public:
     using ProductTest::RegistryFile;
     using ProductTest::WriteFile;
     using ProgramTest::PlaceClient;
+    using ProgramTest::ModesBite;
     using ProgramTest::StoreSettings;
 };
+
+// A row of a fault table: what it lays out, and whether it needs file modes
+// to stop the program.
+struct FaultCase {
+    const char *what;
+    bool needsModes;
+    std::function<void(Faults *)> make;
+};
+
+bool Skipped(const FaultCase &c)
+{
+    if (!c.needsModes || Faults::ModesBite())
+        return false;
+    printf("[  SKIPPED ] %s: run as root with no ordinary user to run as, modes stop nothing\n", c.what);
+    return true;
+}
 
 // The settings file in each bad state, and an accepted sheet that tries to
 // save into it: the run goes on with the values in memory, the file is left
 // byte for byte as it was.
 TEST_F(Faults, ASettingsFileThatCannotBeSavedIntoIsLeftAsItWas)
 {
-    struct Case {
-        const char *what;
-        bool needsModes;
-        std::function<void(Faults *)> make;
-    };
-    const Case cases[] = {
+    const FaultCase cases[] = {
         { "corrupt", false,
           [](Faults *t) {
               static const char kCorrupt[] = "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n@=\"\0\xFF\n\x01\x02 not a line\n";
@@ -87,12 +99,10 @@ TEST_F(Faults, ASettingsFileThatCannotBeSavedIntoIsLeftAsItWas)
           } },
     };
     PlaceClient("AOL/WAOL.EXE");
-    for (const Case &c : cases) {
+    for (const FaultCase &c : cases) {
         SCOPED_TRACE(c.what);
-        if (c.needsModes && !ModesBite()) {
-            printf("[  SKIPPED ] %s: run as root with no ordinary user to run as, modes stop nothing\n", c.what);
+        if (Skipped(c))
             continue;
-        }
         chmod(Folder().c_str(), 0777);
         for (const char *suffix : { "", ".lock", ".new" })
             unlink((RegistryFile() + suffix).c_str());
@@ -167,12 +177,7 @@ TEST_F(Faults, AMissingSettingsFolderIsMadeOnlyBySave)
 // path: the search ends, and the client it can reach is started.
 TEST_F(Faults, TheSearchGetsPastFoldersItCannotWalk)
 {
-    struct Case {
-        const char *what;
-        bool needsModes;
-        std::function<void(Faults *)> make;
-    };
-    const Case cases[] = {
+    const FaultCase cases[] = {
         { "a folder that cannot be listed", true,
           [](Faults *t) {
               t->PlaceClient("ZLOCKED/WAOL.EXE");
@@ -188,12 +193,10 @@ TEST_F(Faults, TheSearchGetsPastFoldersItCannotWalk)
         { "a dangling link named like the client", false,
           [](Faults *t) { fs::create_symlink("nowhere", t->DriveC() + "/ZZ/WAOL.EXE"); } },
     };
-    for (const Case &c : cases) {
+    for (const FaultCase &c : cases) {
         SCOPED_TRACE(c.what);
-        if (c.needsModes && !ModesBite()) {
-            printf("[  SKIPPED ] %s: run as root with no ordinary user to run as, modes stop nothing\n", c.what);
+        if (Skipped(c))
             continue;
-        }
         chmod(DriveC().c_str(), 0755);
         fs::remove_all(DriveC());
         fs::create_directories(DriveC() + "/ZZ");

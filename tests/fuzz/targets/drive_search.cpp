@@ -14,6 +14,7 @@
 
 #include "app/app_state.h"
 #include "fuzz/fuzz_target.h"
+#include "fuzz/scratch_folder.h"
 #include "hardening/app_state_guard.h"
 #include "host_control.h"
 #include "locator/client_search.h"
@@ -114,20 +115,6 @@ Node ReadTree(Input *in)
     return root;
 }
 
-const std::string &DriveFolder()
-{
-    static std::string folder;
-    if (folder.empty()) {
-        const char *base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        std::string pattern = std::string(base) + "/tovrik-fuzz-drive-XXXXXX";
-        if (!mkdtemp(&pattern[0]))
-            abort();
-        folder = pattern;
-        atexit([] { std::filesystem::remove_all(folder); });
-    }
-    return folder;
-}
-
 /* Lays the tree out below `posix`; returns FALSE where the host cannot hold
  * it, so that the walk is compared only with what was made. */
 void LayOut(std::vector<Node> *children, const std::string &posix, const std::string &dos)
@@ -184,7 +171,7 @@ TOVRIK_FUZZ_TARGET(drive_search)
     Input in{ data, size };
     Node root = ReadTree(&in);
 
-    const std::string &drive = DriveFolder();
+    const std::string &drive = ScratchFolder("drive");
     std::filesystem::remove_all(drive + "/c");
     mkdir((drive + "/c").c_str(), 0755);
     HostResetLayer();

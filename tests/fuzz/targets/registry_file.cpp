@@ -12,6 +12,7 @@
 
 #include "app/app_state.h"
 #include "fuzz/fuzz_target.h"
+#include "fuzz/scratch_folder.h"
 #include "hardening/app_state_guard.h"
 #include "host_control.h"
 #include "shortcut/settings_store.h"
@@ -23,24 +24,6 @@ const char kCopyKey[] = "America Online\\STOCKS";
 const char kName[] = "Ann \"Q\"\\";
 const char kKeyword[] = "line\nbreak \xE9 [x] @=";
 const char kPath[] = "C:\\Program Files\\AOL\\WAOL.EXE";
-
-const std::string &RegistryFile()
-{
-    static std::string file;
-    if (file.empty()) {
-        const char *base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        std::string pattern = std::string(base) + "/tovrik-fuzz-registry-XXXXXX";
-        if (!mkdtemp(&pattern[0]))
-            abort();
-        file = pattern + "/user.reg";
-        atexit([] {
-            for (const char *suffix : { "", ".lock", ".new" })
-                unlink((file + suffix).c_str());
-            rmdir(file.substr(0, file.rfind('/')).c_str());
-        });
-    }
-    return file;
-}
 
 std::string Contents(const std::string &path)
 {
@@ -126,7 +109,7 @@ std::string WithSettings(const char *data, size_t size)
 
 void CheckStore(const char *data, size_t size)
 {
-    const std::string &file = RegistryFile();
+    const std::string file = ScratchFolder("registry") + "/user.reg";
     unlink((file + ".lock").c_str());
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
