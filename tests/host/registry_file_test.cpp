@@ -111,6 +111,19 @@ TEST_F(RegistryStore, ARewriteKeepsTheFilesModeAndAReadOnlyFileIsLeftAlone)
     EXPECT_EQ((mode_t)0444, ModeOf(RegistryFile()));
 }
 
+TEST_F(RegistryStore, ALinkToTheFileStaysALink)
+{
+    WriteFile("real/user.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n@=\"one\"\n\n");
+    const std::string link = Folder() + "/link.reg";
+    ASSERT_EQ(0, symlink((Folder() + "/real/user.reg").c_str(), link.c_str()));
+    HostSetRegistryFile(link.c_str());
+    ASSERT_EQ(ERROR_SUCCESS, StoreText("K", "two"));
+    struct stat info;
+    ASSERT_EQ(0, lstat(link.c_str(), &info));
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_NE(std::string::npos, ReadFile("real/user.reg").find("@=\"two\""));
+}
+
 // A file exported on Windows: CRLF line breaks, a value that needs the
 // hex form and runs over two lines, and the settings of one copy.
 TEST_F(RegistryStore, AnExportOfTheRegistryEditorLoads)
