@@ -76,23 +76,21 @@ bool MoveCaret(HostSheet *sheet, HostWindow *field, int key)
     return wasSelected || sheet->caret != before;
 }
 
+/* The tabs are a stop of their own, before the page's first control, as
+ * in the platform's sheet. */
 bool MoveFocus(HostSheet *sheet, bool forward)
 {
     std::vector<HWND> stops = HostSheetTabStops(sheet->pages[sheet->current].window);
     if (stops.empty())
         return false;
+    stops.insert(stops.begin(), (HWND)NULL);
     size_t count = stops.size();
-    size_t at = count; /* from the tabs, Tab reaches the first stop */
+    size_t at = 0;
     for (size_t i = 0; i < count; ++i) {
         if (stops[i] == sheet->focus)
             at = i;
     }
-    size_t next;
-    if (at == count)
-        next = forward ? 0 : count - 1;
-    else
-        next = forward ? (at + 1) % count : (at + count - 1) % count;
-    HostFocusSheetControl(sheet, stops[next]);
+    HostFocusSheetControl(sheet, stops[forward ? (at + 1) % count : (at + count - 1) % count]);
     return true;
 }
 
@@ -160,6 +158,12 @@ bool HostSheetKeyPress(HostSheet *sheet, int key)
     if (key >= HOST_SHEET_KEY_PAGE_1 && key < HOST_SHEET_KEY_PAGE_1 + (int)sheet->pages.size())
         return key - HOST_SHEET_KEY_PAGE_1 != sheet->current && HostShowSheetPage(sheet, key - HOST_SHEET_KEY_PAGE_1);
 
+    /* On the tabs, Left and Right change the page and the focus stays. */
+    if (!sheet->focus && (key == HOST_SHEET_KEY_LEFT || key == HOST_SHEET_KEY_RIGHT)) {
+        bool changed = ShowPageBy(sheet, key == HOST_SHEET_KEY_RIGHT ? 1 : -1);
+        HostFocusSheetControl(sheet, NULL);
+        return changed;
+    }
     HostWindow *field = FocusedField(sheet);
     if (!field)
         return false;

@@ -383,6 +383,15 @@ TEST_F(PropertySheetTest, TabFollowsTheTemplateOrderAndPagesSwitchByKey)
         EXPECT_EQ(IDC_KEYWORD, info.id);
         EXPECT_TRUE(info.allSelected);
         EXPECT_EQ((std::vector<int>{ IDC_KEYWORD, IDC_SCREEN_NAME, IDC_CLIENT_PATH }), TabOrder(sheet));
+
+        // After the last field, the tabs: Left and Right change the page
+        // there, and the focus stays on them.
+        EXPECT_EQ((HWND)NULL, HostSheetFocus(sheet));
+        EXPECT_TRUE(HostSheetPressKey(sheet, HOST_SHEET_KEY_RIGHT));
+        EXPECT_EQ(1, HostSheetCurrentPage(sheet));
+        EXPECT_EQ((HWND)NULL, HostSheetFocus(sheet));
+        EXPECT_TRUE(HostSheetPressKey(sheet, HOST_SHEET_KEY_LEFT));
+        EXPECT_EQ(0, HostSheetCurrentPage(sheet));
         HostSheetPressKey(sheet, HOST_SHEET_KEY_BACKTAB);
         HostSheetGetControl(HostSheetFocus(sheet), &info);
         EXPECT_EQ(IDC_CLIENT_PATH, info.id);

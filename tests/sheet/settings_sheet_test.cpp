@@ -309,7 +309,7 @@ TEST_F(SettingsSheetTest, TheFirstRunShowsTheTitledSheetOverTheHiddenWindow)
         EXPECT_EQ(IDC_KEYWORD, focus.id);
         EXPECT_TRUE(focus.allSelected);
         EXPECT_EQ((std::vector<int>{ IDC_KEYWORD, IDC_SCREEN_NAME, IDC_CLIENT_PATH }), TabOrder(sheet));
-        HostSheetTypeText(sheet, HostSheetFocus(sheet), "Stocks");
+        HostSheetTypeText(sheet, Field(sheet, IDC_KEYWORD), "Stocks");
         HostSheetPressKey(sheet, HOST_SHEET_KEY_ENTER);
     };
     DriveNextSheet(&driver);
