@@ -305,8 +305,10 @@ void DrawSheet(const HostSheet *sheet)
         attr_t attributes = !button || !button->enabled ? A_DIM : (buttons[i].id == IDOK ? A_BOLD : A_NORMAL);
         Put(buttonsRow, right, buttons[i].label, COLS, attributes);
     }
-    Put(buttonsRow + 1, 0, "Tab/Shift+Tab: field  Enter: OK  Esc: Cancel  F1/F2 or Ctrl+PgUp/PgDn: page", COLS,
-        A_DIM);
+    size_t pages = sheet->pages.size();
+    std::string pageKeys = pages == 1 ? "F1" : "F1" + std::string(pages == 2 ? "/" : "-") + "F" + std::to_string(pages);
+    Put(buttonsRow + 1, 0, "Tab/Shift+Tab: field  Enter: OK  Esc: Cancel  " + pageKeys + " or Ctrl+PgUp/PgDn: page",
+        COLS, A_DIM);
 
     curs_set(caretRow >= 0 ? 1 : 0);
     if (caretRow >= 0)
