@@ -124,10 +124,9 @@ TEST_F(Faults, ASettingsFileThatCannotBeSavedIntoIsLeftAsItWas)
     }
 }
 
-// Off until the save asks whether it may write the file itself: the new
-// file is renamed over the old one, which needs only the folder's write
-// right, so a read-only file that someone else owns is replaced today.
-TEST_F(Faults, DISABLED_AReadOnlySettingsFileInAFolderThatCanBeWrittenIsLeftAsItWas)
+// The save renames a new file over the old one, which needs only the
+// folder's write right: the file's own must be asked for as well.
+TEST_F(Faults, AReadOnlySettingsFileInAFolderThatCanBeWrittenIsLeftAsItWas)
 {
     if (!ModesBite())
         GTEST_SKIP() << "run as root with no ordinary user to run as, modes stop nothing";
