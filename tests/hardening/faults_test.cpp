@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <sstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 

@@ -21,9 +21,10 @@
 
 namespace {
 
-/* Single-case letters: two names that differ only in case would be one
- * name to the platform. */
-const char kNameCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-~ !$";
+/* Every ASCII character a file name may hold. Two siblings whose names
+ * differ only in case would be one name to the platform: they are not
+ * made. */
+const char kNameCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._-~ !$#%&'()+,;=@[]^`{}";
 /* Folder, read-only, hidden, system, archive, file, link, and mixtures. */
 const DWORD kAttributeWords[] = { 0x10, 0x11, 0x12, 0x14, 0x30, 0x20, 0x21, 0x410, 0x80, 0x16, 0x01, 0x00 };
 const size_t kMaxEntries = 48;
