@@ -1,5 +1,6 @@
 // A private temporary folder for fuzz targets that need files: made once per
-// process, in memory where the machine allows, and removed at exit.
+// process below TOVRIK_FUZZ_SCRATCH, else in memory where the machine allows,
+// and removed at exit.
 #ifndef TOVRIK_TESTS_FUZZ_SCRATCH_FOLDER_H
 #define TOVRIK_TESTS_FUZZ_SCRATCH_FOLDER_H
 
