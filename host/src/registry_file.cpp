@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <pwd.h>
+#include <signal.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -109,6 +111,61 @@ void DropView(void)
     g_view = CachedView();
 }
 
+/* Everything up to the end of the file, however long it is by now. */
+bool ReadAll(int fd, std::string *text)
+{
+    text->clear();
+    char block[65536];
+    for (;;) {
+        ssize_t got = read(fd, block, sizeof block);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got == 0;
+        text->append(block, (size_t)got);
+    }
+}
+
+/* A file cut short in place while it is mapped raises SIGBUS on a read
+ * past its new end. Such a page of the view reads as zeros instead: the
+ * lookup then finds nothing, and the next call sees that the file has
+ * changed. Other faults go where they went before. */
+struct sigaction g_previousBusAction;
+long g_pageSize;
+
+void OnBusError(int signal, siginfo_t *info, void *context)
+{
+    const char *address = (const char *)info->si_addr;
+    if (g_view.map && address >= g_view.map && address < g_view.map + g_view.length) {
+        void *page = (void *)((uintptr_t)address & ~(uintptr_t)(g_pageSize - 1));
+        if (mmap(page, (size_t)g_pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED)
+            return;
+    }
+    if (g_previousBusAction.sa_flags & SA_SIGINFO) {
+        g_previousBusAction.sa_sigaction(signal, info, context);
+    } else if (g_previousBusAction.sa_handler != SIG_DFL && g_previousBusAction.sa_handler != SIG_IGN) {
+        g_previousBusAction.sa_handler(signal);
+    } else {
+        /* The fault comes back on return and ends the process as before. */
+        sigaction(SIGBUS, &g_previousBusAction, NULL);
+    }
+}
+
+void GuardMappedPages(void)
+{
+    static bool guarded = false;
+    if (guarded)
+        return;
+    guarded = true;
+    g_pageSize = sysconf(_SC_PAGESIZE);
+    struct sigaction action;
+    memset(&action, 0, sizeof action);
+    action.sa_sigaction = OnBusError;
+    action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGBUS, &action, &g_previousBusAction);
+}
+
 /* A link to the file is kept: the new file replaces what it points to. */
 std::string WritePath(const std::string &path)
 {
@@ -139,20 +196,25 @@ void RefreshView(void)
         return;
     }
     g_view.stamp = StampOf(info);
-    if (info.st_size > 0) {
+    g_view.sorted = ReadSavedStamp(WritePath(path)) == g_view.stamp && info.st_size > 0;
+    if (g_view.sorted) {
         void *map = mmap(nullptr, (size_t)info.st_size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (map != MAP_FAILED) {
+        g_view.sorted = map != MAP_FAILED;
+        if (g_view.sorted) {
+            GuardMappedPages();
             g_view.map = (const char *)map;
             g_view.length = (size_t)info.st_size;
         }
     }
-    close(fd);
-    g_view.sorted = ReadSavedStamp(WritePath(path)) == g_view.stamp;
-    if (!g_view.sorted) {
-        size_t bad = ParseRegistryText(g_view.map, g_view.length, &g_view.tree);
+    /* Read, not mapped: the whole file is parsed now, and a file that is
+     * not ours may be cut short while that runs. */
+    std::string text;
+    if (!g_view.sorted && ReadAll(fd, &text)) {
+        size_t bad = ParseRegistryText(text.data(), text.size(), &g_view.tree);
         if (bad)
             ReportBadLine(path, g_view.stamp, bad);
     }
+    close(fd);
 }
 
 std::string FolderOf(const std::string &path)
@@ -188,19 +250,9 @@ bool ReadWholeFile(const std::string &path, std::string *text, std::string *stam
     if (fd < 0)
         return errno == ENOENT;
     struct stat info;
-    bool ok = fstat(fd, &info) == 0;
-    if (ok) {
+    bool ok = fstat(fd, &info) == 0 && ReadAll(fd, text);
+    if (ok)
         *stamp = StampOf(info);
-        text->resize((size_t)info.st_size);
-        size_t done = 0;
-        while (ok && done < text->size()) {
-            ssize_t got = read(fd, &(*text)[done], text->size() - done);
-            if (got < 0 && errno == EINTR)
-                continue;
-            ok = got > 0;
-            done += got > 0 ? (size_t)got : 0;
-        }
-    }
     int error = errno;
     close(fd);
     errno = error;
