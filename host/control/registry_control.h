@@ -6,7 +6,8 @@
 
 /* HKEY_CURRENT_USER lives in this file; NULL drops the override, and the
  * file is then TOVRIK_REGISTRY, else $XDG_CONFIG_HOME/tovrik/user.reg
- * (default ~/.config).
+ * (default ~/.config). "" means no file: every key is missing and
+ * nothing can be stored.
  *
  * The file is the registry editor's REGEDIT4 text and can be imported on
  * Windows. Where the host differs from the platform:

@@ -352,6 +352,8 @@ bool RegistryFileReadKey(const std::string &path, RegistryKey *key)
 LONG RegistryFileChange(const std::function<bool(RegistryKey *root)> &change)
 {
     std::string path = WritePath(RegistryFilePath());
+    if (path.empty())
+        return ERROR_ACCESS_DENIED;
     if (!MakeFolders(FolderOf(path)))
         return ErrorFromErrno(errno);
     int lock = open(LockPath(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);

@@ -95,6 +95,10 @@ TEST_F(RegistryStore, WhereTheFileLives)
     EXPECT_EQ("xdg", StoredText("Where"));
     unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ("home", StoredText("Where"));
+
+    HostSetRegistryFile("");
+    EXPECT_EQ("<missing>", StoredText("Where"));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, StoreText("Where", "nowhere"));
 }
 
 TEST_F(RegistryStore, ARewriteKeepsTheFilesModeAndAReadOnlyFileIsLeftAlone)
