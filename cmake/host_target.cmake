@@ -24,6 +24,15 @@ add_custom_command(
   COMMENT "Embedding the compiled resources")
 
 find_package(Curses REQUIRED)
+# The program starts on every click of a shortcut: it carries curses and the
+# C++ runtime in itself rather than having the loader find them each time.
+find_library(TOVRIK_STATIC_NCURSES NAMES libncurses.a)
+find_library(TOVRIK_STATIC_TINFO NAMES libtinfo.a)
+if(TOVRIK_STATIC_NCURSES AND TOVRIK_STATIC_TINFO AND NOT TOVRIK_SANITIZE)
+  set(TOVRIK_CURSES_LIBRARIES ${TOVRIK_STATIC_NCURSES} ${TOVRIK_STATIC_TINFO})
+else()
+  set(TOVRIK_CURSES_LIBRARIES ${CURSES_LIBRARIES})
+endif()
 
 file(GLOB host_layer_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/src/*.cpp)
 list(REMOVE_ITEM host_layer_sources ${CMAKE_SOURCE_DIR}/host/src/entry.cpp)
@@ -31,7 +40,7 @@ add_library(tovrik_host STATIC ${host_layer_sources} ${embedded_resources})
 target_include_directories(tovrik_host
   PUBLIC ${CMAKE_SOURCE_DIR}/host/include ${CMAKE_SOURCE_DIR}/host
   PRIVATE ${CURSES_INCLUDE_DIRS})
-target_link_libraries(tovrik_host PUBLIC ${CURSES_LIBRARIES})
+target_link_libraries(tovrik_host PUBLIC ${TOVRIK_CURSES_LIBRARIES})
 
 add_library(tovrik_product STATIC ${TOVRIK_PRODUCT_SOURCES})
 target_include_directories(tovrik_product PUBLIC ${CMAKE_SOURCE_DIR})
@@ -41,6 +50,9 @@ target_link_libraries(tovrik_product PUBLIC tovrik_host)
 
 add_executable(tovrik ${CMAKE_SOURCE_DIR}/host/src/entry.cpp)
 target_link_libraries(tovrik PRIVATE tovrik_product)
+if(NOT TOVRIK_SANITIZE)
+  target_link_options(tovrik PRIVATE -static-libstdc++ -static-libgcc)
+endif()
 
 # A stand-in for the client program: records the command line it was given.
 add_executable(stand_in_client ${CMAKE_SOURCE_DIR}/tools/stand_in_client.cpp)
