@@ -21,47 +21,36 @@ void WINAPI InitCommonControls(void);
 typedef struct _PROPSHEETPAGEA *LPPROPSHEETPAGEA;
 typedef UINT(CALLBACK *LPFNPSPCALLBACKA)(HWND, UINT, LPPROPSHEETPAGEA);
 
-/* A page record in its first version, the layout that every version of the
- * common controls accepts. Its size is 40 bytes on 32-bit Windows; with the
- * host's 64-bit pointers it is larger, and the host's PropertySheetA steps
- * through a page array by each record's dwSize just as the platform does. */
-typedef struct _PROPSHEETPAGEA_V1 {
-    DWORD dwSize;
-    DWORD dwFlags;
-    HINSTANCE hInstance;
-    union {
-        LPCSTR pszTemplate;
-        const void *pResource;
-    };
-    union {
-        HICON hIcon;
-        LPCSTR pszIcon;
-    };
-    LPCSTR pszTitle;
-    DLGPROC pfnDlgProc;
-    LPARAM lParam;
-    LPFNPSPCALLBACKA pfnCallback;
+/* The fields of a page record in its first version, the layout that every
+ * version of the common controls accepts. */
+#define TOVRIK_PROPSHEETPAGEA_V1_FIELDS \
+    DWORD dwSize;                       \
+    DWORD dwFlags;                      \
+    HINSTANCE hInstance;                \
+    union {                             \
+        LPCSTR pszTemplate;             \
+        const void *pResource;          \
+    };                                  \
+    union {                             \
+        HICON hIcon;                    \
+        LPCSTR pszIcon;                 \
+    };                                  \
+    LPCSTR pszTitle;                    \
+    DLGPROC pfnDlgProc;                 \
+    LPARAM lParam;                      \
+    LPFNPSPCALLBACKA pfnCallback;       \
     UINT *pcRefParent;
+
+/* Its size is 40 bytes on 32-bit Windows; with the host's 64-bit pointers it
+ * is larger, and the host's PropertySheetA steps through a page array by each
+ * record's dwSize just as the platform does. */
+typedef struct _PROPSHEETPAGEA_V1 {
+    TOVRIK_PROPSHEETPAGEA_V1_FIELDS
 } PROPSHEETPAGEA_V1, *LPPROPSHEETPAGEA_V1;
 
 /* Later versions only add fields at the end; the host reads none of them. */
 typedef struct _PROPSHEETPAGEA {
-    DWORD dwSize;
-    DWORD dwFlags;
-    HINSTANCE hInstance;
-    union {
-        LPCSTR pszTemplate;
-        const void *pResource;
-    };
-    union {
-        HICON hIcon;
-        LPCSTR pszIcon;
-    };
-    LPCSTR pszTitle;
-    DLGPROC pfnDlgProc;
-    LPARAM lParam;
-    LPFNPSPCALLBACKA pfnCallback;
-    UINT *pcRefParent;
+    TOVRIK_PROPSHEETPAGEA_V1_FIELDS
     LPCSTR pszHeaderTitle;
     LPCSTR pszHeaderSubTitle;
     HANDLE hActCtx;
