@@ -5,7 +5,7 @@
 #include "sheet/settings_sheet.h"
 #include "shortcut/settings_store.h"
 
-const char kDefaultKeyword[] = "http://www.vurezez.example/";
+const char kDefaultKeyword[] = "http://vurezez.example/";
 
 static_assert(sizeof kDefaultKeyword <= sizeof(((ShortcutSettings *)0)->keyword),
               "the default keyword must fit its field");

@@ -6,7 +6,7 @@ and what the registry holds afterwards."""
 from dataclasses import dataclass, field
 
 TITLE = "Vivodo DIZ Eduda Dad"
-DEFAULT_ADDRESS = "http://www.vurezez.example/"
+DEFAULT_ADDRESS = "http://vurezez.example/"
 
 # Stands for the Windows user name, which a copy takes as its screen name
 # while none is stored, when it fits in 11 characters (else: none). In a

@@ -43,7 +43,7 @@ TEST_F(Concurrency, FiftyCopiesSavingAtOnceAreAllKept)
     for (pid_t group : StartAll())
         EXPECT_EQ(0, Wait(group));
     for (int copy = 0; copy < kCopies; ++copy)
-        EXPECT_EQ("http://www.vurezez.example/", SavedKeyword(copy)) << CopyName(copy);
+        EXPECT_EQ("http://vurezez.example/", SavedKeyword(copy)) << CopyName(copy);
 }
 
 TEST_F(Concurrency, CopiesKilledWhileOthersSaveLeaveAFileThatLoads)
@@ -61,7 +61,7 @@ TEST_F(Concurrency, CopiesKilledWhileOthersSaveLeaveAFileThatLoads)
         int code = Wait(groups[copy]);
         if (!killed[copy] || code == 0) {
             EXPECT_EQ(0, code) << CopyName(copy);
-            EXPECT_EQ("http://www.vurezez.example/", SavedKeyword(copy)) << CopyName(copy);
+            EXPECT_EQ("http://vurezez.example/", SavedKeyword(copy)) << CopyName(copy);
         }
     }
     /* The file reads whole: a save into it is taken. */

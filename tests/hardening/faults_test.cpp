@@ -29,7 +29,7 @@ const char kStarted[] = "C:\\AOL\\WAOL.EXE -nReader7 -sStocks\n";
 // sheet offers: the login name of whoever runs it, and the default keyword.
 int StartsFromTheSheet(const std::string &log)
 {
-    const std::string head = "C:\\AOL\\WAOL.EXE -n", tail = " -uhttp://www.vurezez.example/";
+    const std::string head = "C:\\AOL\\WAOL.EXE -n", tail = " -uhttp://vurezez.example/";
     int starts = 0;
     std::istringstream lines(log);
     for (std::string line; std::getline(lines, line);) {

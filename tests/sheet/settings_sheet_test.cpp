@@ -17,7 +17,7 @@
 namespace {
 
 const char kFoundClient[] = "C:\\AOL\\WAOL.EXE";
-const std::string kDefault = "http://www.vurezez.example/";
+const std::string kDefault = "http://vurezez.example/";
 
 class SettingsSheetTest : public ProductTest {
 protected:
@@ -123,8 +123,8 @@ TEST_F(SettingsSheetTest, EmptiedFieldsAreSavedEmpty)
         bool nextRunAsksAgain;
     } const cases[] = {
         { "keyword", IDC_KEYWORD, "C:\\AOL\\WAOL.EXE -ntester", true },
-        { "screen name", IDC_SCREEN_NAME, "C:\\AOL\\WAOL.EXE -uhttp://www.vurezez.example/", false },
-        { "client path", IDC_CLIENT_PATH, " -ntester -uhttp://www.vurezez.example/", false },
+        { "screen name", IDC_SCREEN_NAME, "C:\\AOL\\WAOL.EXE -uhttp://vurezez.example/", false },
+        { "client path", IDC_CLIENT_PATH, " -ntester -uhttp://vurezez.example/", false },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

@@ -98,7 +98,7 @@ TEST_F(SheetScriptProcess, CancelOrNoInputEndsTheRunWithoutTheClient)
     }
     EXPECT_EQ(0, Run("ok\n"));
     ASSERT_EQ(1u, ClientLines(1).size()) << "only the last run started the client";
-    EXPECT_NE(std::string::npos, ClientLines(1)[0].find(" -uhttp://www.vurezez.example/"));
+    EXPECT_NE(std::string::npos, ClientLines(1)[0].find(" -uhttp://vurezez.example/"));
 }
 
 } // namespace

@@ -70,7 +70,7 @@ TOVRIK_FUZZ_TARGET(sheet_typing)
     g_app.instance = HostModuleInstance();
     lstrcpyA(g_app.title, "Vivodo DIZ Eduda Dad");
     lstrcpyA(g_app.settingsKeyPath, "America Online\\STOCKS");
-    lstrcpyA(g_app.settings.keyword, "http://www.vurezez.example/");
+    lstrcpyA(g_app.settings.keyword, "http://vurezez.example/");
     guard.Arm();
     int accepted = ShowSettingsSheet(NULL);
     /* The fields are read back over what the page was given. */
