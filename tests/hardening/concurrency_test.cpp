@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "hardening/program_fixture.h"
+#include "support/program_fixture.h"
 #include "host/registry_values.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "hardening/program_fixture.h"
+#include "support/program_fixture.h"
 #include "locator/client_search.h"
 
 namespace {

@@ -3,75 +3,33 @@
 // registry file, and a copy named STOCKS.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <stdlib.h>
-#include <string.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
-#include "sheet/program_copy.h"
-
-extern char **environ;
+#include "support/program_fixture.h"
 
 namespace {
 
-class SheetScriptProcess : public ::testing::Test {
+class SheetScriptProcess : public ProgramTest {
 protected:
-    void SetUp() override { copy_.Make("STOCKS"); }
-    void TearDown() override { copy_.Remove(); }
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        PlaceClient("AOL/WAOL.EXE");
+    }
 
     // Runs the copy with `script` on its standard input (closed when
     // nullptr) and returns its exit code; its standard error is kept.
     int Run(const char *script)
     {
-        std::vector<std::string> settings = copy_.Settings();
-        std::vector<char *> env;
-        for (char **variable = environ; *variable; ++variable) {
-            std::string name(*variable);
-            if (name.rfind("TOVRIK_", 0) != 0 && name.rfind("STAND_IN_CLIENT_", 0) != 0 &&
-                name.rfind("HOST_COMMAND_LINE=", 0) != 0)
-                env.push_back(*variable);
-        }
-        for (std::string &setting : settings)
-            env.push_back(&setting[0]);
-        env.push_back(nullptr);
-
-        int input[2];
-        if (pipe(input) != 0)
-            return -1;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (script)
-            posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
-        else
-            posix_spawn_file_actions_addclose(&actions, STDIN_FILENO);
-        posix_spawn_file_actions_addclose(&actions, input[1]);
-        std::string errors = (copy_.Folder() / "stderr").string();
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        std::string program = copy_.Program();
-        char *argv[] = { &program[0], nullptr };
-        pid_t pid;
-        int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, env.data());
-        posix_spawn_file_actions_destroy(&actions);
-        close(input[0]);
-        if (script)
-            (void)!write(input[1], script, strlen(script));
-        close(input[1]);
-        int status = 0;
-        if (spawned != 0 || waitpid(pid, &status, 0) != pid)
-            return -1;
-        stderr_ = copy_.Read("stderr");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        Options options;
+        options.script = script;
+        options.closedInput = true;
+        int code = ProgramTest::Run("STOCKS", options);
+        stderr_ = Errors("STOCKS");
+        return code;
     }
 
-    std::vector<std::string> ClientLines(size_t count) const { return copy_.ClientLines(count); }
-
-    ProgramCopy copy_;
     std::string stderr_;
 };
 

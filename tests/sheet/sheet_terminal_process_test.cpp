@@ -9,23 +9,23 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
 
-#include "sheet/program_copy.h"
+#include "support/program_fixture.h"
 
 namespace {
 
-class SheetTerminalProcess : public ::testing::Test {
+class SheetTerminalProcess : public ProgramTest {
 protected:
     void SetUp() override
     {
-        copy_.Make("STOCKS");
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        ProgramTest::SetUp();
+        PlaceClient("AOL/WAOL.EXE");
+        master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC); // the program holds only its side
         ASSERT_GE(master_, 0);
         ASSERT_EQ(0, grantpt(master_));
         ASSERT_EQ(0, unlockpt(master_));
@@ -38,42 +38,17 @@ protected:
 
     void TearDown() override
     {
-        if (child_ > 0) {
-            kill(child_, SIGKILL);
-            waitpid(child_, nullptr, 0);
-        }
+        ProgramTest::TearDown();
         if (master_ >= 0)
             close(master_);
-        copy_.Remove();
     }
 
     void Start()
     {
-        std::string slave = ptsname(master_);
-        std::string program = copy_.Program();
-        std::vector<std::string> settings = copy_.Settings();
-        child_ = fork();
-        ASSERT_GE(child_, 0);
-        if (child_ == 0) {
-            setsid();
-            int terminal = open(slave.c_str(), O_RDWR);
-            if (terminal < 0)
-                _exit(127);
-            ioctl(terminal, TIOCSCTTY, 0);
-            dup2(terminal, 0);
-            dup2(terminal, 1);
-            dup2(terminal, 2);
-            close(master_);
-            // The program leads this session, so its end would hang up
-            // the client it started, as a shell's end would.
-            signal(SIGHUP, SIG_IGN);
-            setenv("TERM", "xterm", 1);
-            for (std::string &setting : settings)
-                putenv(&setting[0]);
-            unsetenv("HOST_COMMAND_LINE");
-            execl(program.c_str(), program.c_str(), (char *)nullptr);
-            _exit(127);
-        }
+        Options options;
+        options.terminal = ptsname(master_);
+        group_ = ProgramTest::Start("STOCKS", options);
+        ASSERT_GT(group_, 0);
     }
 
     // Reads what the program draws until `text` has appeared, for at most
@@ -82,7 +57,7 @@ protected:
     {
         for (int rounds = 0; rounds < 100; ++rounds) {
             Drain(0);
-            ProgramCopy::Pause();
+            Pause();
             if (screen_.find(text) != std::string::npos)
                 return true;
         }
@@ -110,15 +85,13 @@ protected:
     // How the program ended: its exit code, or 128 plus its signal.
     int WaitForExit()
     {
-        int status = 0;
+        int code = -1;
         for (int rounds = 0; rounds < 250; ++rounds) {
             Drain(0);
-            ProgramCopy::Pause(); // a terminal all have closed answers at once
-            pid_t done = waitpid(child_, &status, WNOHANG);
-            if (done == child_) {
-                child_ = -1;
+            Pause(); // a terminal all have closed answers at once
+            if (Ended(group_, &code)) {
                 Drain(20);
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+                return code;
             }
         }
         return -1;
@@ -134,9 +107,8 @@ protected:
         EXPECT_EQ(before_.c_oflag & OPOST, after.c_oflag & OPOST);
     }
 
-    ProgramCopy copy_;
     int master_ = -1;
-    pid_t child_ = -1;
+    pid_t group_ = -1;
     struct termios before_;
     std::string screen_;
 };
@@ -154,7 +126,7 @@ TEST_F(SheetTerminalProcess, TypedFieldsAndEnterConfigureTheCopy)
     Type("\r");
     EXPECT_EQ(0, WaitForExit());
     ExpectTerminalRestored();
-    EXPECT_EQ(std::vector<std::string>{ "C:\\AOL\\WAOL.EXE -nReader7 -sStocks" }, copy_.ClientLines(1));
+    EXPECT_EQ(std::vector<std::string>{ "C:\\AOL\\WAOL.EXE -nReader7 -sStocks" }, ClientLines(1));
 }
 
 TEST_F(SheetTerminalProcess, EscCancelsFromEitherPage)
@@ -166,14 +138,14 @@ TEST_F(SheetTerminalProcess, EscCancelsFromEitherPage)
     Type("\x1b");
     EXPECT_EQ(0, WaitForExit());
     ExpectTerminalRestored();
-    EXPECT_FALSE(std::filesystem::exists(copy_.Folder() / "client.log"));
+    EXPECT_EQ("", ClientLog()) << "the client never started";
 }
 
 TEST_F(SheetTerminalProcess, ASignalStillGivesTheTerminalBack)
 {
     Start();
     ASSERT_TRUE(WaitForScreen("Vivodo DIZ Eduda Dad"));
-    kill(child_, SIGTERM);
+    kill(-group_, SIGTERM); // the group's leader outlives it
     EXPECT_EQ(128 + SIGTERM, WaitForExit());
     ExpectTerminalRestored();
 }
