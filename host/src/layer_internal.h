@@ -9,6 +9,13 @@
 
 #include "host_control.h"
 
+/* The record a test asks for by index, or NULL past either end. */
+template <typename Record>
+const Record *HostRecordAt(const std::vector<Record> &records, int index)
+{
+    return index >= 0 && (size_t)index < records.size() ? &records[index] : nullptr;
+}
+
 /* TRUE, with the last error set, when a test made `call` fail. */
 bool HostCallFails(HostCall call, DWORD *error);
 

@@ -197,8 +197,7 @@ int HostStartedProcessCount(void)
 
 const HostStartedProcess *HostStartedProcessAt(int index)
 {
-    auto &started = Log().started;
-    return index >= 0 && (size_t)index < started.size() ? &started[index] : nullptr;
+    return HostRecordAt(Log().started, index);
 }
 
 int HostWaitForStartedProcesses(void)

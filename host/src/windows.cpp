@@ -360,8 +360,7 @@ int HostMessageBoxCount(void)
 
 const HostMessageBox *HostMessageBoxAt(int index)
 {
-    auto &boxes = Table().boxes;
-    return index >= 0 && (size_t)index < boxes.size() ? &boxes[index] : nullptr;
+    return HostRecordAt(Table().boxes, index);
 }
 
 int HostBeepCount(void)
@@ -371,6 +370,6 @@ int HostBeepCount(void)
 
 UINT HostBeepTypeAt(int index)
 {
-    auto &beeps = Table().beeps;
-    return index >= 0 && (size_t)index < beeps.size() ? beeps[index] : 0;
+    const UINT *type = HostRecordAt(Table().beeps, index);
+    return type ? *type : 0;
 }
