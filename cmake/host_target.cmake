@@ -10,10 +10,15 @@ endif()
 find_program(TOVRIK_LLVM_RC NAMES llvm-rc llvm-rc-16 llvm-rc-15 llvm-rc-14 REQUIRED)
 set(compiled_resources ${CMAKE_BINARY_DIR}/tovrik.res)
 set(embedded_resources ${CMAKE_BINARY_DIR}/embedded_resources.cpp)
+# llvm-rc reads a leading slash as an option switch, so an absolute script
+# path under /D..., /U... or /I... would vanish: name the script from its folder.
+get_filename_component(resource_script_folder ${TOVRIK_RESOURCE_SCRIPT} DIRECTORY)
+get_filename_component(resource_script_name ${TOVRIK_RESOURCE_SCRIPT} NAME)
 add_custom_command(
   OUTPUT ${compiled_resources}
-  COMMAND ${TOVRIK_LLVM_RC} /I ${CMAKE_SOURCE_DIR}/host/include /I ${CMAKE_SOURCE_DIR}/res
-          /FO ${compiled_resources} ${TOVRIK_RESOURCE_SCRIPT}
+  COMMAND ${TOVRIK_LLVM_RC} /I ${CMAKE_SOURCE_DIR}/host/include /I ${resource_script_folder}
+          /FO ${compiled_resources} ${resource_script_name}
+  WORKING_DIRECTORY ${resource_script_folder}
   DEPENDS ${TOVRIK_RESOURCE_INPUTS}
   COMMENT "Compiling the resource script")
 add_custom_command(
