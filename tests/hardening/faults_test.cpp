@@ -196,7 +196,7 @@ TEST_F(Faults, TheSearchGetsPastFoldersItCannotWalk)
         SCOPED_TRACE(c.what);
         if (Skipped(c))
             continue;
-        chmod(DriveC().c_str(), 0755);
+        GiveBackFolderModes(DriveC());
         fs::remove_all(DriveC());
         fs::create_directories(DriveC() + "/ZZ");
         PlaceClient("AOL/WAOL.EXE");

@@ -10,17 +10,6 @@
 
 #include <filesystem>
 
-void DriveTreeTest::TearDown()
-{
-    std::error_code ignored;
-    for (auto it = std::filesystem::recursive_directory_iterator(DriveC(), ignored);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-        if (!it->is_symlink() && it->is_directory(ignored))
-            chmod(it->path().c_str(), 0700);
-    }
-    ProductTest::TearDown();
-}
-
 void DriveTreeTest::Folder(const std::string &relative) const
 {
     std::filesystem::create_directories(OnDrive(relative));

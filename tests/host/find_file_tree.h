@@ -10,9 +10,6 @@
 
 class DriveTreeTest : public ProductTest {
 protected:
-    // Gives folders their write bit back, so that the tree can go.
-    void TearDown() override;
-
     // Paths are relative to drive C:, with '/' between names.
     std::string OnDrive(const std::string &relative) const { return DriveC() + "/" + relative; }
     void Folder(const std::string &relative) const;

@@ -28,8 +28,23 @@ void ProductTest::TearDown()
 {
     HostResetLayer();
     g_app = AppState{};
+    GiveBackFolderModes(folder_);
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
+}
+
+void ProductTest::GiveBackFolderModes(const std::string &folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    chmod(folder.c_str(), 0755);
+    /* Each folder is visited before the walk goes into it. */
+    for (auto it = fs::recursive_directory_iterator(folder, fs::directory_options::skip_permission_denied, ignored);
+         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+        /* Folders only: the copies may be links to the built program. */
+        if (!it->is_symlink(ignored) && it->is_directory(ignored))
+            chmod(it->path().c_str(), 0755);
+    }
 }
 
 void ProductTest::WriteFile(const std::string &relativePath, const std::string &text) const

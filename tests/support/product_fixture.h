@@ -28,6 +28,10 @@ protected:
     // The command line of the only WinExec call so far ("" when none).
     std::string OnlyStartedCommandLine() const;
 
+    // Gives `folder` and every folder below it back the modes to be walked
+    // and removed, whatever modes a test took away.
+    static void GiveBackFolderModes(const std::string &folder);
+
 private:
     std::string folder_;
 };

@@ -79,15 +79,6 @@ void ProgramTest::TearDown()
         WaitFor(group);
     }
     running_.clear();
-    /* Modes a test took away must not keep the folder from going. */
-    std::error_code ignored;
-    chmod(Folder().c_str(), 0755);
-    for (auto it = fs::recursive_directory_iterator(Folder(), fs::directory_options::skip_permission_denied, ignored);
-         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-        /* Folders only: the copies may be links to the built program. */
-        if (!it->is_symlink(ignored) && it->is_directory(ignored))
-            chmod(it->path().c_str(), 0755);
-    }
     ProductTest::TearDown();
 }
 
