@@ -41,7 +41,8 @@ void ProductTest::GiveBackFolderModes(const std::string &folder)
     /* Each folder is visited before the walk goes into it. */
     for (auto it = fs::recursive_directory_iterator(folder, fs::directory_options::skip_permission_denied, ignored);
          it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-        /* Folders only: the copies may be links to the built program. */
+        /* Links are left alone: a mode set through one lands on its target,
+         * which may be the built program. */
         if (!it->is_symlink(ignored) && it->is_directory(ignored))
             chmod(it->path().c_str(), 0755);
     }
