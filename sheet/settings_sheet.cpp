@@ -75,8 +75,8 @@ INT_PTR CALLBACK InfoPageProc(HWND, UINT, WPARAM, LPARAM)
     return FALSE;
 }
 
-static_assert(sizeof(void *) != 4 || sizeof(PROPSHEETPAGEA_V1) == 40,
-              "page records must be 40 bytes on 32-bit Windows");
+static_assert(sizeof(PROPSHEETPAGEA_V1) == (sizeof(void *) == 4 ? 40 : 72),
+              "page records must be 40 bytes on 32-bit Windows and 72 on 64-bit");
 
 int ShowSettingsSheet(HWND parent)
 {

@@ -41,9 +41,9 @@ typedef UINT(CALLBACK *LPFNPSPCALLBACKA)(HWND, UINT, LPPROPSHEETPAGEA);
     LPFNPSPCALLBACKA pfnCallback;       \
     UINT *pcRefParent;
 
-/* Its size is 40 bytes on 32-bit Windows; with the host's 64-bit pointers it
- * is larger, and the host's PropertySheetA steps through a page array by each
- * record's dwSize just as the platform does. */
+/* Its size is 40 bytes on 32-bit Windows and 72 on 64-bit Windows, as here
+ * with the host's 64-bit pointers; the host's PropertySheetA steps through a
+ * page array by each record's dwSize just as the platform does. */
 typedef struct _PROPSHEETPAGEA_V1 {
     TOVRIK_PROPSHEETPAGEA_V1_FIELDS
 } PROPSHEETPAGEA_V1, *LPPROPSHEETPAGEA_V1;
