@@ -1,8 +1,10 @@
-"""The make-up of the built tovrik.exe, read back from the file itself: PE32
-for the GUI subsystem 4.0, imports from the system's own libraries only,
-and the string table, icon and version block, all in U.S. English.
+"""The make-up of a built tovrik.exe, read back from the file itself: a GUI
+program of the expected kind (PE32 for Windows 4.0, or PE32+ for 64-bit
+Windows), imports from the system's own libraries only, the string table,
+icon, version block and both dialog templates, all in U.S. English, and the
+same resources as the compiled script the host build embeds.
 
-  test_pe_image.py --exe build/win32/tovrik.exe
+  test_pe_image.py --exe build/win32/tovrik.exe --bits 32 --res build/host/tovrik.res
 """
 
 import argparse
@@ -10,103 +12,82 @@ import struct
 import sys
 import unittest
 
+import pefile
+
 RT_ICON, RT_STRING, RT_GROUP_ICON, RT_VERSION, RT_DIALOG = 3, 6, 14, 16, 5
 US_ENGLISH = 0x409
+IDD_SETTINGS_PAGE, IDD_INFO_PAGE = 10000, 10001
+
+# Machine, optional-header magic and subsystem version of each build.
+KINDS = {
+    32: (pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"], 0x10B, (4, 0)),
+    64: (pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"], 0x20B, (5, 2)),
+}
 
 
-class PeImage:
-    """Just enough of a PE file: headers, sections, imports, resources."""
+def image_resources(image):
+    """{(type, name, language): data} of a PE image; names are ints or strings."""
+    found = {}
+    for kind in image.DIRECTORY_ENTRY_RESOURCE.entries:
+        for name in kind.directory.entries:
+            for language in name.directory.entries:
+                entry = language.data.struct
+                key_name = str(name.name) if name.name is not None else name.id
+                found[(kind.id, key_name, language.id)] = image.get_data(entry.OffsetToData, entry.Size)
+    return found
 
-    def __init__(self, data):
-        self.data = data
-        if data[:2] != b"MZ":
-            raise ValueError("no MZ header")
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
-        if data[pe:pe + 4] != b"PE\0\0":
-            raise ValueError("no PE signature")
-        self.machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
-        optional = pe + 24
-        self.magic = struct.unpack_from("<H", data, optional)[0]
-        self.subsystem_version = struct.unpack_from("<HH", data, optional + 48)
-        self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
-        directory_count = struct.unpack_from("<I", data, optional + 92)[0]
-        self.directories = [struct.unpack_from("<II", data, optional + 96 + 8 * i)
-                            for i in range(directory_count)]
-        self.sections = []
-        for i in range(sections):
-            name, virtual_size, address, raw_size, raw_offset = struct.unpack_from(
-                "<8sIIII", data, optional + optional_size + 40 * i)
-            self.sections.append((address, max(virtual_size, raw_size), raw_offset))
 
-    def offset(self, rva):
-        for address, size, raw_offset in self.sections:
-            if address <= rva < address + size:
-                return raw_offset + rva - address
-        raise ValueError(f"address {rva:#x} lies in no section")
+def ordinal_or_text(data, at):
+    """A name field of resource data (a type or name in a .res header; a
+    menu, class or caption in a dialog template): an ordinal, as an int, or
+    a UTF-16 string; with the offset after it."""
+    if struct.unpack_from("<H", data, at)[0] == 0xFFFF:
+        return struct.unpack_from("<H", data, at + 2)[0], at + 4
+    end = at
+    while data[end:end + 2] != b"\0\0":
+        end += 2
+    return data[at:end].decode("utf-16-le"), end + 2
 
-    def string_at(self, rva):
-        start = self.offset(rva)
-        return self.data[start:self.data.index(b"\0", start)].decode("ascii")
 
-    def imports(self):
-        """{library: [function name, or ordinal as an int]}."""
-        rva, _ = self.directories[1]
-        result = {}
-        descriptor = self.offset(rva)
-        while True:
-            lookup, _, _, name, thunks = struct.unpack_from("<IIIII", self.data, descriptor)
-            if name == 0:
-                return result
-            entries = []
-            entry = self.offset(lookup or thunks)
-            while True:
-                value = struct.unpack_from("<I", self.data, entry)[0]
-                if value == 0:
-                    break
-                entries.append(value & 0xFFFF if value & 0x80000000 else self.string_at(value + 2))
-                entry += 4
-            result[self.string_at(name)] = entries
-            descriptor += 20
-
-    def resources(self):
-        """{(type, name): [(language, data)]}; names are ints or strings."""
-        rva, _ = self.directories[2]
-        base = self.offset(rva)
-
-        def entries(directory):
-            named, numbered = struct.unpack_from("<HH", self.data, base + directory + 12)
-            for i in range(named + numbered):
-                key, target = struct.unpack_from("<II", self.data, base + directory + 16 + 8 * i)
-                if key & 0x80000000:
-                    at = base + (key & 0x7FFFFFFF)
-                    length = struct.unpack_from("<H", self.data, at)[0]
-                    key = self.data[at + 2:at + 2 + 2 * length].decode("utf-16-le")
-                yield key, target
-
-        found = {}
-        for kind, names in entries(0):
-            for name, languages in entries(names & 0x7FFFFFFF):
-                for language, leaf in entries(languages & 0x7FFFFFFF):
-                    data_rva, size, _, _ = struct.unpack_from("<IIII", self.data, base + leaf)
-                    start = self.offset(data_rva)
-                    found.setdefault((kind, name), []).append((language, self.data[start:start + size]))
-        return found
+def compiled_resources(data):
+    """{(type, name, language): data} of a compiled resource file (.res)."""
+    found = {}
+    at = 0
+    while at + 8 <= len(data):
+        size, header_size = struct.unpack_from("<II", data, at)
+        kind, after = ordinal_or_text(data, at + 8)
+        name, after = ordinal_or_text(data, after)
+        after = (after + 3) & ~3
+        _, _, language = struct.unpack_from("<IHH", data, after)
+        if kind != 0:  # the empty entry that opens every file
+            found[(kind, name, language)] = data[at + header_size:at + header_size + size]
+        at = (at + header_size + size + 3) & ~3
+    return found
 
 
 def string_table(resources):
     """Every string of the string table, by id."""
     strings = {}
-    for (kind, block), items in resources.items():
+    for (kind, block, _), data in resources.items():
         if kind != RT_STRING:
             continue
-        for _, data in items:
-            at = 0
-            for index in range(16):
-                length = struct.unpack_from("<H", data, at)[0]
-                if length:
-                    strings[(block - 1) * 16 + index] = data[at + 2:at + 2 + 2 * length].decode("utf-16-le")
-                at += 2 + 2 * length
+        at = 0
+        for index in range(16):
+            length = struct.unpack_from("<H", data, at)[0]
+            if length:
+                strings[(block - 1) * 16 + index] = data[at + 2:at + 2 + 2 * length].decode("utf-16-le")
+            at += 2 + 2 * length
     return strings
+
+
+def dialog_header(data):
+    """Style, control count and caption of a dialog template."""
+    style, _, count = struct.unpack_from("<IIH", data, 0)
+    at = 18  # past the position and size
+    _, at = ordinal_or_text(data, at)  # menu
+    _, at = ordinal_or_text(data, at)  # class
+    caption, _ = ordinal_or_text(data, at)
+    return style, count, caption
 
 
 def version_blocks(data, at=0):
@@ -132,23 +113,32 @@ def version_blocks(data, at=0):
 
 class PeImageTest(unittest.TestCase):
     exe = None
+    bits = None
+    res = None
 
     @classmethod
     def setUpClass(cls):
         with open(cls.exe, "rb") as image:
             cls.data = image.read()
-        cls.image = PeImage(cls.data)
-        cls.resources = cls.image.resources()
+        cls.image = pefile.PE(data=cls.data)
+        cls.resources = image_resources(cls.image)
 
-    def test_32_bit_gui_program_for_windows_4_under_64_kib(self):
-        self.assertEqual(self.image.machine, 0x14C)
-        self.assertEqual(self.image.magic, 0x10B, "PE32")
-        self.assertEqual(self.image.subsystem, 2, "the GUI subsystem")
-        self.assertEqual(self.image.subsystem_version, (4, 0))
+    def resource(self, kind, name):
+        return self.resources[(kind, name, US_ENGLISH)]
+
+    def test_gui_program_of_its_kind_under_64_kib(self):
+        machine, magic, subsystem_version = KINDS[self.bits]
+        header = self.image.OPTIONAL_HEADER
+        self.assertEqual(self.image.FILE_HEADER.Machine, machine)
+        self.assertEqual(header.Magic, magic, "PE32" if self.bits == 32 else "PE32+")
+        self.assertEqual(header.Subsystem, pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"])
+        self.assertEqual((header.MajorSubsystemVersion, header.MinorSubsystemVersion), subsystem_version)
         self.assertLess(len(self.data), 64 * 1024)
 
     def test_imports_only_from_the_system_libraries(self):
-        imports = {name.upper(): entries for name, entries in self.image.imports().items()}
+        imports = {entry.dll.decode().upper(): [item.name.decode() if item.name else item.ordinal
+                                                for item in entry.imports]
+                   for entry in self.image.DIRECTORY_ENTRY_IMPORT}
         self.assertLessEqual(set(imports), {"KERNEL32.DLL", "USER32.DLL", "ADVAPI32.DLL", "COMCTL32.DLL",
                                             "MSVCRT.DLL"})
         self.assertEqual(imports["COMCTL32.DLL"].count(17), 1, "InitCommonControls by ordinal 17")
@@ -158,39 +148,42 @@ class PeImageTest(unittest.TestCase):
             self.assertIn(library, imports)
 
     def test_every_resource_is_us_english(self):
-        for (kind, name), items in self.resources.items():
-            self.assertEqual([language for language, _ in items], [US_ENGLISH], f"resource {kind}/{name}")
-        for dialog in (10000, 10001):
-            self.assertIn((RT_DIALOG, dialog), self.resources)
+        for kind, name, language in self.resources:
+            self.assertEqual(language, US_ENGLISH, f"resource {kind}/{name}")
 
     def test_string_table(self):
-        strings = string_table(self.resources)
-        expected = {
+        self.assertEqual(string_table(self.resources), {
             200: "TOVRIK",
             201: "Vivodo DIZ Eduda Dad",
             250: "Couldn't register window classes.\nTry shutting down other applications before trying again.",
             251: "Couldn't create the windows.\nTry shutting down other applications before trying again.",
-        }
-        for string_id, text in expected.items():
-            self.assertEqual(strings.get(string_id), text, f"string {string_id}")
+            252: "The file name of this shortcut is too long.\nRename it to a shorter name and try again.",
+        })
+
+    def test_both_dialog_templates(self):
+        WS_CAPTION, DS_SETFONT = 0x00C00000, 0x40
+        for dialog, controls, caption in ((IDD_SETTINGS_PAGE, 8, "Zodovi 95"),
+                                          (IDD_INFO_PAGE, 10, "Vurezez Edidadaz")):
+            style, count, text = dialog_header(self.resource(RT_DIALOG, dialog))
+            self.assertEqual((count, text), (controls, caption), f"dialog {dialog}")
+            self.assertEqual(style & (WS_CAPTION | DS_SETFONT), WS_CAPTION | DS_SETFONT, f"dialog {dialog}")
 
     def test_icon_group_holds_one_32_by_32_image_of_16_colours(self):
-        groups = {name: items for (kind, name), items in self.resources.items() if kind == RT_GROUP_ICON}
+        groups = {name: data for (kind, name, _), data in self.resources.items() if kind == RT_GROUP_ICON}
         self.assertEqual(list(groups), ["TOVRIK"])
-        group = groups["TOVRIK"][0][1]
+        group = groups["TOVRIK"]
         reserved, kind, count = struct.unpack_from("<HHH", group, 0)
         self.assertEqual((reserved, kind, count), (0, 1, 1))
         width, height, colours, _, planes, bits, size, icon_id = struct.unpack_from("<BBBBHHIH", group, 6)
         self.assertEqual((width, height, colours, planes, bits), (32, 32, 16, 1, 4))
         self.assertEqual(icon_id, 1)
-        image = self.resources[(RT_ICON, icon_id)][0][1]
+        image = self.resource(RT_ICON, icon_id)
         self.assertEqual(len(image), size)
         header = struct.unpack_from("<IiiHH", image, 0)
         self.assertEqual(header, (40, 32, 64, 1, 4), "a 32x32 bitmap with its mask, 4 bits a pixel")
 
     def test_version_block(self):
-        items = self.resources[(RT_VERSION, 1)]
-        key, fixed, children = version_blocks(items[0][1])
+        key, fixed, children = version_blocks(self.resource(RT_VERSION, 1))
         self.assertEqual(key, "VS_VERSION_INFO")
         fields = struct.unpack_from("<13I", fixed)
         self.assertEqual(fields[0], 0xFEEF04BD)
@@ -214,12 +207,25 @@ class PeImageTest(unittest.TestCase):
         self.assertEqual(translation[0][0], "Translation")
         self.assertEqual(struct.unpack("<HH", translation[0][1]), (US_ENGLISH, 1252))
 
+    def test_same_resources_as_the_host_build(self):
+        """The Windows build's resource compiler and the host's read one
+        script; what each made must not drift apart."""
+        if not self.res:
+            self.skipTest("no compiled resource file given (--res)")
+        with open(self.res, "rb") as compiled:
+            host = compiled_resources(compiled.read())
+        self.assertEqual(sorted(self.resources, key=repr), sorted(host, key=repr))
+        for key, data in host.items():
+            self.assertEqual(self.resources[key], data, f"resource {key}")
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawTextHelpFormatter)
     parser.add_argument("--exe", required=True)
+    parser.add_argument("--bits", type=int, choices=sorted(KINDS), default=32)
+    parser.add_argument("--res", help="the compiled resource script of the host build, to compare")
     options, rest = parser.parse_known_args()
-    PeImageTest.exe = options.exe
+    PeImageTest.exe, PeImageTest.bits, PeImageTest.res = options.exe, options.bits, options.res
     unittest.main(argv=[sys.argv[0], "-v", *rest])
 
 

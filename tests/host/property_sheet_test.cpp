@@ -164,7 +164,7 @@ TEST_F(PropertySheetTest, BuildsTheStartPageFromItsTemplateAndTheOthersWhenShown
         EXPECT_EQ(8, HostSheetControlCount(settings));
         HWND keyword = ItemWindow(settings, IDC_KEYWORD);
         ASSERT_TRUE(HostGetWindowInfo(keyword, &info));
-        EXPECT_STREQ("Edit", info.className);
+        EXPECT_STRCASEEQ("Edit", info.className) << "class names match without regard to case";
         EXPECT_EQ(0x50830080u, info.style);
         EXPECT_EQ(17, info.x);
         EXPECT_EQ(126, info.y);
