@@ -221,15 +221,31 @@ class HostTarget(Target):
             return {}
 
 
+def wine_server(loader):
+    """The Wine server that goes with a loader: Debian keeps one of each
+    width beside its loaders (wine with wineserver32, wine64 with
+    wineserver64); elsewhere a plain wineserver sits beside the loader."""
+    folder, name = os.path.split(loader)
+    width = "64" if name.endswith("64") else "32"
+    for candidate in (f"wineserver{width}", "wineserver"):
+        if os.path.exists(os.path.join(folder, candidate)):
+            return os.path.join(folder, candidate)
+    return shutil.which("wineserver") or "wineserver"
+
+
 class WineTarget(Target):
-    """tovrik.exe under Wine: one fresh prefix for the whole run, its
-    "America Online" key deleted and the scenario's clients removed after
-    every scenario; the sheet found on Xvfb and driven with keys."""
+    """tovrik.exe under Wine: one fresh prefix for the whole run, of the
+    width of the program, its "America Online" key deleted and the
+    scenario's clients removed after every scenario; the sheet found on
+    Xvfb and driven with keys."""
 
     name = "wine"
 
-    def __init__(self, program, client, probe, screenshots):
+    def __init__(self, program, client, probe, screenshots, loader, bits):
         super().__init__(program, client)
+        self.loader = loader
+        self.server = wine_server(loader)
+        self.bits = bits
         self.probe = probe
         self.screenshots = screenshots
         self.display = None
@@ -241,14 +257,15 @@ class WineTarget(Target):
         os.makedirs(home)
         self.prefix = os.path.join(self.work, "prefix")
         self.display = desktop.Display()
-        self.env = {**os.environ, "WINEPREFIX": self.prefix, "WINEARCH": "win32", "WINEDEBUG": "-all",
+        self.env = {**os.environ, "WINEPREFIX": self.prefix, "WINEARCH": f"win{self.bits}",
+                    "WINESERVER": self.server, "WINEDEBUG": "-all",
                     "WINEDLLOVERRIDES": "mscoree,mshtml=", "HOME": home, "DISPLAY": self.display.name}
         self.env.pop("HOST_COMMAND_LINE", None)
         try:
             # One server for every run keeps each start well under a second.
             os.makedirs(self.prefix)
             started = time.monotonic()
-            subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=60)
+            subprocess.run([self.server, "-p"], env=self.env, check=True, timeout=60)
             self._wine("wineboot", "-i", timeout=300)
             print(f"Wine prefix made in {time.monotonic() - started:.1f} s", file=sys.stderr)
         except BaseException:
@@ -259,8 +276,8 @@ class WineTarget(Target):
         display, self.display = self.display, None
         try:
             if display:
-                subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
-                subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
+                subprocess.run([self.server, "-k"], env=self.env, timeout=60)
+                subprocess.run([self.server, "-w"], env=self.env, timeout=60)
         finally:
             if display:
                 display.stop()
@@ -270,7 +287,7 @@ class WineTarget(Target):
         # Into a file, not a pipe: the Wine services the first call starts
         # inherit its output and would hold a pipe open for good.
         with tempfile.TemporaryFile() as output:
-            done = subprocess.run(["wine", *arguments], env=self.env, stdout=output,
+            done = subprocess.run([self.loader, *arguments], env=self.env, stdout=output,
                                   stderr=subprocess.STDOUT, timeout=timeout)
             output.seek(0)
             done.stdout = output.read().decode("cp1252", "replace")
@@ -335,7 +352,7 @@ class WineTarget(Target):
     def run(self, run, expected_starts):
         log = self.next_log()
         env = {**self.env, "STAND_IN_CLIENT_LOG": self._dos(log)}
-        process = subprocess.Popen(["wine", self.copy_path(run.copy)], env=env, cwd=self.work,
+        process = subprocess.Popen([self.loader, self.copy_path(run.copy)], env=env, cwd=self.work,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         sheets = []
         try:

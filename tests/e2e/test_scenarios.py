@@ -1,17 +1,23 @@
 """Runs every scenario of the table against one target, one test each.
 
   test_scenarios.py host --program build/host/tovrik --client build/host/stand_in_client
-  test_scenarios.py wine --program build/win32/tovrik.exe --client stand_in_client.exe
-                         --probe sheet_probe.exe --screenshots DIR
+  test_scenarios.py wine --wine /usr/lib/wine/wine64 --bits 64 --program build/win64/tovrik.exe
+                         --client stand_in_client.exe --probe sheet_probe.exe --screenshots DIR
+
+A machine that cannot execute programs of the Wine loader's kind at all
+(the kernel refuses them: "Exec format error") skips the Wine run with exit
+code 77; any other failure of Wine fails it.
 """
 
 import argparse
 import atexit
+import errno
 import getpass
 import os
 import pwd
 import re
 import signal
+import subprocess
 import sys
 import unittest
 
@@ -122,12 +128,29 @@ for _number, _scenario in enumerate(SCENARIOS, 1):
             lambda self, scenario=_scenario: self.run_scenario(scenario))
 
 
+SKIPPED = 77
+
+
+def refused_by_kernel(program):
+    """Whether the kernel refuses to execute `program` for its format, as a
+    kernel without 32-bit x86 support refuses every 32-bit program."""
+    try:
+        subprocess.run([program, "--version"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=60)
+    except OSError as error:
+        return error.errno == errno.ENOEXEC
+    return False
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawTextHelpFormatter)
     parser.add_argument("target", choices=("host", "wine"))
     parser.add_argument("--program", required=True)
     parser.add_argument("--client", required=True)
     parser.add_argument("--probe")
+    parser.add_argument("--wine", default="wine", help="the Wine loader that runs the program")
+    parser.add_argument("--bits", type=int, choices=(32, 64), default=32,
+                        help="the width of the program, and so of the prefix")
     parser.add_argument("--screenshots", default=os.path.join(os.getcwd(), "screenshots"))
     options, rest = parser.parse_known_args()
     for path in (options.program, options.client, options.probe):
@@ -138,8 +161,12 @@ def main():
     else:
         if not options.probe:
             parser.error("the wine target needs --probe")
+        if refused_by_kernel(options.wine):
+            print(f"SKIPPED: this machine cannot execute {options.bits}-bit programs: the kernel refuses "
+                  f"{options.wine} (Exec format error)")
+            sys.exit(SKIPPED)
         ScenarioTest.target = targets.WineTarget(options.program, options.client, options.probe,
-                                                 options.screenshots)
+                                                 options.screenshots, options.wine, options.bits)
     # Xvfb and the wine server go also when the run is stopped from outside.
     atexit.register(ScenarioTest.target.stop)
     for stop_signal in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
