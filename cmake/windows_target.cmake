@@ -18,3 +18,6 @@ add_dependencies(tovrik comctl32_import)
 target_include_directories(tovrik PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_options(tovrik PRIVATE -s -static-libgcc -Wl,--subsystem,windows:4.0)
 target_link_libraries(tovrik PRIVATE ${comctl32_import} advapi32 user32 kernel32)
+
+# Its zip, made by cpack in the build folder.
+include(${CMAKE_SOURCE_DIR}/cmake/windows_package.cmake)
