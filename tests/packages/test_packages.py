@@ -128,6 +128,8 @@ class DebianPackageTest(unittest.TestCase):
         changelog = subprocess.run(["dpkg-parsechangelog", "-l", os.path.join(SOURCE, "packaging/debian/changelog"),
                                     "-S", "Version"], capture_output=True, text=True, check=True)
         self.assertEqual(changelog.stdout.strip(), VERSION, "the changelog's latest version")
+        with open(os.path.join(SOURCE, "docs", "tovrik.1"), encoding="utf-8") as page:
+            self.assertIn(f'"tovrik {VERSION}"', page.readline(), "the version the manual page names")
 
     def test_installed_manual_page_renders_without_warnings(self):
         code, warnings = render(os.path.join(self.root, "usr", "share", "man", "man1", "tovrik.1.gz"), 80)
