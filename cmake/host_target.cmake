@@ -95,8 +95,13 @@ foreach(source ${bench_sources})
     TOVRIK_STAND_IN_CLIENT="$<TARGET_FILE:stand_in_client>")
 endforeach()
 
-# End-to-end tests of both targets, and fuzz targets, each in its own file.
+# Install rules and the Debian package.
+include(${CMAKE_SOURCE_DIR}/cmake/host_package.cmake)
+
+# End-to-end tests of both targets, fuzz targets, and the tests of what the
+# packages carry, each in its own file.
 if(BUILD_TESTING)
   include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e_tests.cmake OPTIONAL)
   include(${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_tests.cmake OPTIONAL)
+  include(${CMAKE_SOURCE_DIR}/tests/packages/packages_tests.cmake OPTIONAL)
 endif()

@@ -27,3 +27,6 @@ else()
 endif()
 target_link_options(tovrik PRIVATE -s -static-libgcc -Wl,--subsystem,windows:${subsystem_version})
 target_link_libraries(tovrik PRIVATE ${comctl32_import} advapi32 user32 kernel32)
+
+# Its zip, made by cpack in the build folder.
+include(${CMAKE_SOURCE_DIR}/cmake/windows_package.cmake)
