@@ -387,11 +387,18 @@ TEST_F(RegistryStore, AKillDuringSavesLosesNothing)
             }
         }
         close(pipeEnds[1]);
-        usleep(20000 + 7000 * kill);
+        // Two saves first, whatever the machine's load, then the kill at a
+        // point that moves from round to round through the saves after them.
+        int done;
+        for (int reported = 0; reported < 2; ++reported) {
+            ASSERT_EQ((ssize_t)sizeof done, read(pipeEnds[0], &done, sizeof done));
+            saved.insert(done);
+            copy = std::max(copy, done + 1);
+        }
+        usleep(1500 * kill);
         ::kill(child, SIGKILL);
         int status;
         waitpid(child, &status, 0);
-        int done;
         while (read(pipeEnds[0], &done, sizeof done) == sizeof done) {
             saved.insert(done);
             copy = std::max(copy, done + 1);
