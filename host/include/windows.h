@@ -1,6 +1,16 @@
 /* The Win32 subset that tovrik uses, declared for the host build.
  * Signatures, constants and error codes are the platform's; where the host
- * cannot behave as Windows does, the declaration says so. */
+ * cannot behave as Windows does, the declaration says so.
+ *
+ * Text: inside the program and in the settings file, text is ANSI, code
+ * page 1252, as on the platform. Text that crosses to the host side (file
+ * names, the program's own path, the login name, the sheet's script and
+ * terminal, the command line of a started program) is UTF-8, the locale's
+ * encoding on any Linux system of today; a locale of another encoding is
+ * not followed. The layer converts at each crossing, both ways by one
+ * conversion. Where host text holds a character code page 1252 lacks, the
+ * crossing says what it does with it: the A calls give '?', the platform's
+ * default character, as they do on the platform. */
 #ifndef TOVRIK_HOST_WINDOWS_H
 #define TOVRIK_HOST_WINDOWS_H
 
