@@ -137,7 +137,10 @@ int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
 /* ---- Module and process (KERNEL32) ---- */
 
 /* Gives the path by which this copy was started (a symbolic link keeps its
- * own name), mapped to a drive letter: see host_control.h. */
+ * own name), mapped to a drive letter (see host_control.h) and in code page
+ * 1252, so that a copy named with an accented letter keeps its settings
+ * under the key the platform gives it. A letter the code page lacks becomes
+ * '?', as on the platform. */
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 
 #define SW_HIDE 0
@@ -147,7 +150,8 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 /* Finds the program as the platform does for an unquoted command line and
  * starts it without waiting. Unlike the platform, the program sees its
  * command line split into arguments; the whole text is also handed to it
- * in the environment variable HOST_COMMAND_LINE. */
+ * in the environment variable HOST_COMMAND_LINE. Both are host text, UTF-8
+ * converted from code page 1252. */
 UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand);
 
 /* ---- Find files (KERNEL32) ---- */
@@ -215,6 +219,11 @@ LSTATUS WINAPI RegQueryValueA(HKEY key, LPCSTR subKey, LPSTR data, PLONG size);
 LSTATUS WINAPI RegSetValueA(HKEY key, LPCSTR subKey, DWORD type, LPCSTR data, DWORD size);
 LSTATUS WINAPI RegCloseKey(HKEY key);
 
+/* The login name of the process's user id in code page 1252. A letter the
+ * code page lacks (and a byte of a name that is not UTF-8) becomes '?', as
+ * the platform's A call gives a name it cannot convert: the call succeeds,
+ * so the sheet still offers the name, and the user sees the '?' there and
+ * can correct it, where failing would leave the field empty with no hint. */
 BOOL WINAPI GetUserNameA(LPSTR buffer, LPDWORD size);
 
 /* ---- Windows and messages (USER32) ---- */
