@@ -28,13 +28,16 @@ add_custom_command(
   DEPENDS ${compiled_resources} ${CMAKE_SOURCE_DIR}/cmake/embed_file.cmake
   COMMENT "Embedding the compiled resources")
 
+# The form reads and shows characters, not bytes: the wide-character curses.
+set(CURSES_NEED_NCURSES TRUE)
+set(CURSES_NEED_WIDE TRUE)
 find_package(Curses REQUIRED)
 # The program starts on every click of a shortcut: it carries curses and the
 # C++ runtime in itself rather than having the loader find them each time.
-find_library(TOVRIK_STATIC_NCURSES NAMES libncurses.a)
+find_library(TOVRIK_STATIC_NCURSESW NAMES libncursesw.a)
 find_library(TOVRIK_STATIC_TINFO NAMES libtinfo.a)
-if(TOVRIK_STATIC_NCURSES AND TOVRIK_STATIC_TINFO AND NOT TOVRIK_SANITIZE)
-  set(TOVRIK_CURSES_LIBRARIES ${TOVRIK_STATIC_NCURSES} ${TOVRIK_STATIC_TINFO})
+if(TOVRIK_STATIC_NCURSESW AND TOVRIK_STATIC_TINFO AND NOT TOVRIK_SANITIZE)
+  set(TOVRIK_CURSES_LIBRARIES ${TOVRIK_STATIC_NCURSESW} ${TOVRIK_STATIC_TINFO})
 else()
   set(TOVRIK_CURSES_LIBRARIES ${CURSES_LIBRARIES})
 endif()

@@ -43,7 +43,8 @@ void HostSetDriveC(const char *posixFolder);
  * lies on no mapped drive. */
 BOOL HostDosPathToPosix(const char *dosPath, char *posixPath, size_t size);
 /* Maps an absolute POSIX path to C:\... when it lies in drive C:, else to
- * Z:\... with every / turned into \. */
+ * Z:\... with every / turned into \, its names in code page 1252 ('?' for
+ * a character the code page lacks). */
 BOOL HostPosixPathToDos(const char *posixPath, char *dosPath, size_t size);
 
 /* The path by which this program was started (argv[0]); the host's start-up

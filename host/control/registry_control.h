@@ -26,7 +26,8 @@
  * - RegQueryValueA gives a default value of another type as its bytes. */
 void HostSetRegistryFile(const char *posixPath);
 
-/* GetUserNameA gives this name; NULL gives the login name again. */
+/* GetUserNameA takes this as the login name (host text, converted as the
+ * login name is); NULL gives the login name again. */
 void HostSetUserName(const char *name);
 
 #endif /* TOVRIK_HOST_CONTROL_REGISTRY_CONTROL_H */

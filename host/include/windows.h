@@ -1,6 +1,16 @@
 /* The Win32 subset that tovrik uses, declared for the host build.
  * Signatures, constants and error codes are the platform's; where the host
- * cannot behave as Windows does, the declaration says so. */
+ * cannot behave as Windows does, the declaration says so.
+ *
+ * Text: inside the program and in the settings file, text is ANSI, code
+ * page 1252, as on the platform. Text that crosses to the host side (file
+ * names, the program's own path, the login name, the sheet's script and
+ * terminal, the command line of a started program) is UTF-8, the locale's
+ * encoding on any Linux system of today; a locale of another encoding is
+ * not followed. The layer converts at each crossing, both ways by one
+ * conversion. Where host text holds a character code page 1252 lacks, the
+ * crossing says what it does with it: the A calls give '?', the platform's
+ * default character, as they do on the platform. */
 #ifndef TOVRIK_HOST_WINDOWS_H
 #define TOVRIK_HOST_WINDOWS_H
 
@@ -127,7 +137,10 @@ int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
 /* ---- Module and process (KERNEL32) ---- */
 
 /* Gives the path by which this copy was started (a symbolic link keeps its
- * own name), mapped to a drive letter: see host_control.h. */
+ * own name), mapped to a drive letter (see host_control.h) and in code page
+ * 1252, so that a copy named with an accented letter keeps its settings
+ * under the key the platform gives it. A letter the code page lacks becomes
+ * '?', as on the platform. */
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 
 #define SW_HIDE 0
@@ -137,7 +150,8 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 /* Finds the program as the platform does for an unquoted command line and
  * starts it without waiting. Unlike the platform, the program sees its
  * command line split into arguments; the whole text is also handed to it
- * in the environment variable HOST_COMMAND_LINE. */
+ * in the environment variable HOST_COMMAND_LINE. Both are host text, UTF-8
+ * converted from code page 1252. */
 UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand);
 
 /* ---- Find files (KERNEL32) ---- */
@@ -205,6 +219,11 @@ LSTATUS WINAPI RegQueryValueA(HKEY key, LPCSTR subKey, LPSTR data, PLONG size);
 LSTATUS WINAPI RegSetValueA(HKEY key, LPCSTR subKey, DWORD type, LPCSTR data, DWORD size);
 LSTATUS WINAPI RegCloseKey(HKEY key);
 
+/* The login name of the process's user id in code page 1252. A letter the
+ * code page lacks (and a byte of a name that is not UTF-8) becomes '?', as
+ * the platform's A call gives a name it cannot convert: the call succeeds,
+ * so the sheet still offers the name, and the user sees the '?' there and
+ * can correct it, where failing would leave the field empty with no hint. */
 BOOL WINAPI GetUserNameA(LPSTR buffer, LPDWORD size);
 
 /* ---- Windows and messages (USER32) ---- */

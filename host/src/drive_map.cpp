@@ -151,5 +151,7 @@ BOOL HostPosixPathToDos(const char *posixPath, char *dosPath, size_t size)
     }
     if (dos.size() == 2)
         dos += '\\';
-    return CopyOut(dos, dosPath, size);
+    std::string ansi;
+    HostAnsiFromUtf8(dos.data(), dos.size(), &ansi);
+    return CopyOut(ansi, dosPath, size);
 }

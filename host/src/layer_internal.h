@@ -58,13 +58,18 @@ void HostResetRegistry(void);
 void HostResetFindFile(void);
 void HostResetPropertySheet(void);
 
-/* Converts between the program's ANSI text (code page 1252) and UTF-16. */
+/* The one conversion between the program's ANSI text (code page 1252) and
+ * the host's text (UTF-8), the rule windows.h states. A character that code
+ * page 1252 lacks becomes its default character '?'. */
 std::string HostAnsiFromUtf16(const WORD *text, size_t length);
-/* File names: host names are UTF-8. FALSE when `text` is not UTF-8 or has
- * a character that code page 1252 lacks; such a name has no ANSI form. */
+/* FALSE when `text` is not UTF-8 or has a character that code page 1252
+ * lacks; `ansi` then holds '?' for each such character (and for each byte
+ * that starts none), as the platform's A calls give such text. */
 bool HostAnsiFromUtf8(const char *text, size_t length, std::string *ansi);
 std::string HostUtf8FromAnsi(const char *text, size_t length);
-/* The code point of an ANSI byte; 0 for the five bytes without one. */
+/* One character each way: FALSE, with '?', for a code point code page 1252
+ * lacks; 0 for the five bytes without a code point. */
+bool HostAnsiFromCodePoint(DWORD codePoint, char *ansi);
 WORD HostCodePointFromAnsi(unsigned char c);
 /* The upper case of an ANSI byte, as lstrcmpiA compares. */
 unsigned char HostUpperAnsi(unsigned char c);

@@ -131,8 +131,10 @@ UINT Start(const char *commandLine)
     std::vector<std::string> arguments = SplitArguments(line.c_str() + rest);
     arguments.insert(arguments.begin(), program);
     std::vector<char *> argv;
-    for (std::string &argument : arguments)
+    for (std::string &argument : arguments) {
+        argument = HostUtf8FromAnsi(argument.data(), argument.size());
         argv.push_back(&argument[0]);
+    }
     argv.push_back(nullptr);
 
     std::vector<std::string> environment;
@@ -140,7 +142,7 @@ UINT Start(const char *commandLine)
         if (strncmp(*variable, "HOST_COMMAND_LINE=", 18) != 0)
             environment.push_back(*variable);
     }
-    environment.push_back("HOST_COMMAND_LINE=" + line);
+    environment.push_back("HOST_COMMAND_LINE=" + HostUtf8FromAnsi(line.data(), line.size()));
     std::vector<char *> envp;
     for (std::string &variable : environment)
         envp.push_back(&variable[0]);

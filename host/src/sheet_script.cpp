@@ -1,4 +1,4 @@
-/* The sheet worked from a script, one line at a time: NAME=TEXT types into
+/* The sheet worked from a script of UTF-8 lines: NAME=TEXT types into
  * the field labelled with that word, page=N shows a page, ok / cancel /
  * apply press the buttons. Lines it does not understand are reported on
  * standard error and passed over; the end of the script is Cancel. */
@@ -15,9 +15,15 @@ struct ScriptLine {
     std::string text;
 };
 
-void Report(const ScriptLine &line, const std::string &message)
+void ReportHostText(const ScriptLine &line, const std::string &message)
 {
     fprintf(stderr, "sheet: line %d: %s\n", line.number, message.c_str());
+}
+
+/* Messages quote the sheet's own text, which is ANSI. */
+void Report(const ScriptLine &line, const std::string &message)
+{
+    ReportHostText(line, HostUtf8FromAnsi(message.data(), message.size()));
 }
 
 bool IsLabel(const HostWindow *window)
@@ -145,12 +151,20 @@ void PageLine(HostSheet *sheet, const ScriptLine &line, const std::string &which
 
 void RunLine(HostSheet *sheet, const ScriptLine &line)
 {
-    std::string text = line.text;
-    if (!text.empty() && text.back() == '\r')
-        text.pop_back();
-    std::string command = Trimmed(text);
+    std::string hostText = line.text;
+    if (!hostText.empty() && hostText.back() == '\r')
+        hostText.pop_back();
+    /* The script is host text; the sheet types ANSI, whose letters the
+     * typing limits count. */
+    std::string text;
+    std::string command = Trimmed(hostText);
     if (command.empty() || command[0] == '#')
         return;
+    if (!HostAnsiFromUtf8(hostText.data(), hostText.size(), &text)) {
+        ReportHostText(line, "\"" + command + "\" is not UTF-8 text that code page 1252 can hold");
+        return;
+    }
+    command = Trimmed(text);
     size_t equals = text.find('=');
     if (equals != std::string::npos) {
         std::string name = Trimmed(text.substr(0, equals));

@@ -1,13 +1,20 @@
 /* The sheet as a form on the terminal, drawn with curses: the caption, the
  * tabs, the current page laid out from its template's dialog units, the
  * buttons and a line of key hints. The terminal is given back as it was on
- * every way out, signals and exit included. */
+ * every way out, signals and exit included. The terminal's text is UTF-8
+ * and the form's code page 1252: every letter of the code page takes one
+ * cell, so a field's bytes are its letters and its columns alike. */
 #include "sheet_internal.h"
 
+#define NCURSES_WIDECHAR 1
 #include <curses.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <string.h>
 #include <unistd.h>
+#include <wchar.h>
 
 #include <algorithm>
 
@@ -26,6 +33,7 @@ const int kSignals[] = { SIGINT, SIGTERM, SIGHUP, SIGQUIT };
 
 SCREEN *g_screen = nullptr;
 FILE *g_terminalOut = nullptr;
+std::string g_previousCharacterLocale;
 struct sigaction g_previousActions[sizeof kSignals / sizeof kSignals[0]];
 
 void RestoreTerminal(void)
@@ -160,19 +168,21 @@ Layout LayoutFor(const HostSheet *sheet, const HostWindow *page)
     return layout;
 }
 
-/* Writes at most `width` cells, never past the screen's edge; bytes the
- * terminal may not show as the program's code page means them become '?'. */
+/* Writes at most `width` cells of ANSI text, never past the screen's edge;
+ * a control character, or a byte without a character, shows as '?'. */
 void Put(int row, int column, const std::string &text, int width, attr_t attributes = A_NORMAL)
 {
     if (row < 0 || row >= LINES || column >= COLS)
         return;
     width = std::min(width, COLS - column);
-    attron(attributes);
     for (int i = 0; i < width && (size_t)i < text.size(); ++i) {
-        unsigned char c = (unsigned char)text[i];
-        mvaddch(row, column + i, c >= 0x20 && c < 0x7F ? c : '?');
+        wchar_t shown[2] = { (wchar_t)HostCodePointFromAnsi((unsigned char)text[i]), L'\0' };
+        if (shown[0] < 0x20 || shown[0] == 0x7F)
+            shown[0] = L'?';
+        cchar_t cell;
+        setcchar(&cell, shown, attributes, 0, nullptr);
+        mvadd_wch(row, column + i, &cell);
     }
-    attroff(attributes);
 }
 
 /* Splits on line feeds and wraps at spaces to `width` columns. */
@@ -316,24 +326,38 @@ void DrawSheet(const HostSheet *sheet)
     refresh();
 }
 
-int SheetKeyFrom(int key)
+/* A key of the sheet for a character typed: the control characters that
+ * edit or leave the form, else the letter in code page 1252; -1 for a
+ * character that has no key or no letter there. */
+int SheetKeyFromCharacter(wint_t character)
+{
+    switch (character) {
+    case '\t': return HOST_SHEET_KEY_TAB;
+    case 127:
+    case 8: return HOST_SHEET_KEY_BACKSPACE;
+    case '\n':
+    case '\r': return HOST_SHEET_KEY_ENTER;
+    case 27:
+    case 3: return HOST_SHEET_KEY_ESCAPE; /* Esc, and Ctrl+C as the terminal's own way out */
+    }
+    char ansi;
+    if (character < 0x20 || !HostAnsiFromCodePoint(character, &ansi))
+        return -1;
+    return (unsigned char)ansi;
+}
+
+/* A key of the sheet for one of curses's function keys, or -1. */
+int SheetKeyFromFunctionKey(int key)
 {
     switch (key) {
-    case '\t': return HOST_SHEET_KEY_TAB;
     case KEY_BTAB: return HOST_SHEET_KEY_BACKTAB;
     case KEY_LEFT: return HOST_SHEET_KEY_LEFT;
     case KEY_RIGHT: return HOST_SHEET_KEY_RIGHT;
     case KEY_HOME: return HOST_SHEET_KEY_HOME;
     case KEY_END: return HOST_SHEET_KEY_END;
-    case KEY_BACKSPACE:
-    case 127:
-    case 8: return HOST_SHEET_KEY_BACKSPACE;
+    case KEY_BACKSPACE: return HOST_SHEET_KEY_BACKSPACE;
     case KEY_DC: return HOST_SHEET_KEY_DELETE;
-    case '\n':
-    case '\r':
     case KEY_ENTER: return HOST_SHEET_KEY_ENTER;
-    case 27:
-    case 3: return HOST_SHEET_KEY_ESCAPE; /* Esc, and Ctrl+C as the terminal's own way out */
     case KEY_NPAGE:
     case kKeyControlPageDown: return HOST_SHEET_KEY_NEXT_PAGE;
     case KEY_PPAGE:
@@ -341,9 +365,30 @@ int SheetKeyFrom(int key)
     }
     if (key >= KEY_F(1) && key <= KEY_F(12))
         return HOST_SHEET_KEY_PAGE_1 + (key - KEY_F(1));
-    if (key >= 0x20 && key < 0x7F)
-        return key;
     return -1;
+}
+
+bool IsUtf8Locale(void)
+{
+    return strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+}
+
+/* Curses reads and writes characters in the encoding of LC_CTYPE: the
+ * user's locale when it is UTF-8, else UTF-8 all the same, the host's text
+ * everywhere in the layer. */
+void UseUtf8Characters(void)
+{
+    const char *previous = setlocale(LC_CTYPE, nullptr);
+    g_previousCharacterLocale = previous ? previous : "C";
+    if (!setlocale(LC_CTYPE, "") || !IsUtf8Locale())
+        setlocale(LC_CTYPE, "C.UTF-8");
+}
+
+void RestoreCharacterLocale(void)
+{
+    if (!g_previousCharacterLocale.empty())
+        setlocale(LC_CTYPE, g_previousCharacterLocale.c_str());
+    g_previousCharacterLocale.clear();
 }
 
 } // namespace
@@ -353,8 +398,10 @@ bool HostOpenSheetTerminal(void)
     g_terminalOut = isatty(STDOUT_FILENO) ? stdout : fopen("/dev/tty", "w");
     if (!g_terminalOut)
         return false;
+    UseUtf8Characters();
     g_screen = newterm(nullptr, g_terminalOut, stdin);
     if (!g_screen) {
+        RestoreCharacterLocale();
         if (g_terminalOut != stdout)
             fclose(g_terminalOut);
         g_terminalOut = nullptr;
@@ -388,14 +435,16 @@ void HostRunSheetTerminal(HostSheet *sheet)
 {
     while (sheet->state == HOST_SHEET_OPEN) {
         DrawSheet(sheet);
-        int key = getch();
-        if (key == ERR)
+        wint_t key;
+        int kind = get_wch(&key);
+        if (kind == ERR)
             break; /* the terminal went away: the sheet is cancelled */
-        if (key == KEY_RESIZE)
+        if (kind == KEY_CODE_YES && key == KEY_RESIZE)
             continue;
-        /* A beep for a key it does not know or a character over the limit;
-         * a caret already at the end stays quiet, as on the platform. */
-        int sheetKey = SheetKeyFrom(key);
+        /* A beep for a key it does not know, a character code page 1252
+         * lacks or one over the limit; a caret already at the end stays
+         * quiet, as on the platform. */
+        int sheetKey = kind == KEY_CODE_YES ? SheetKeyFromFunctionKey((int)key) : SheetKeyFromCharacter(key);
         if ((!HostSheetKeyPress(sheet, sheetKey) && sheetKey < 0x100) || sheetKey < 0)
             beep();
         HostOpenSheet(sheet->window);
@@ -409,6 +458,7 @@ void HostCloseSheetTerminal(void)
     RestoreTerminal();
     delscreen(g_screen);
     g_screen = nullptr;
+    RestoreCharacterLocale();
     for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i)
         sigaction(kSignals[i], &g_previousActions[i], nullptr);
     if (g_terminalOut != stdout)

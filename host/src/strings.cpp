@@ -55,6 +55,8 @@ int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b)
 
 /* The code points of bytes 0x80-0x9F in code page 1252; 0 where the byte
  * has none. */
+static const char kAnsiDefaultCharacter = '?';
+
 static const WORD kAnsiHighRow[32] = {
     0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
@@ -62,23 +64,31 @@ static const WORD kAnsiHighRow[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
 };
 
-static char AnsiFromCodePoint(WORD c)
+bool HostAnsiFromCodePoint(DWORD c, char *ansi)
 {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return (char)c;
-    for (int i = 0; i < 32; ++i) {
-        if (kAnsiHighRow[i] == c)
-            return (char)(0x80 + i);
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+        *ansi = (char)c;
+        return true;
     }
-    return '?'; /* as the platform's default character */
+    for (int i = 0; i < 32; ++i) {
+        if (kAnsiHighRow[i] == c) {
+            *ansi = (char)(0x80 + i);
+            return true;
+        }
+    }
+    *ansi = kAnsiDefaultCharacter;
+    return false;
 }
 
 std::string HostAnsiFromUtf16(const WORD *text, size_t length)
 {
     std::string ansi;
     ansi.reserve(length);
-    for (size_t i = 0; i < length; ++i)
-        ansi.push_back(AnsiFromCodePoint(text[i]));
+    for (size_t i = 0; i < length; ++i) {
+        char c;
+        HostAnsiFromCodePoint(text[i], &c);
+        ansi.push_back(c);
+    }
     return ansi;
 }
 
@@ -111,23 +121,22 @@ static size_t DecodeUtf8(const unsigned char *text, size_t length, DWORD *codePo
 bool HostAnsiFromUtf8(const char *text, size_t length, std::string *ansi)
 {
     ansi->clear();
+    bool exact = true;
     const unsigned char *bytes = (const unsigned char *)text;
     for (size_t i = 0; i < length;) {
-        if (bytes[i] < 0x80) {
-            ansi->push_back((char)bytes[i++]);
-            continue;
+        DWORD c = bytes[i];
+        size_t used = c < 0x80 ? 1 : DecodeUtf8(bytes + i, length - i, &c);
+        char converted = kAnsiDefaultCharacter;
+        if (used == 0) {
+            used = 1; /* a byte that starts no character stands for one */
+            exact = false;
+        } else if (!HostAnsiFromCodePoint(c, &converted)) {
+            exact = false;
         }
-        DWORD c = 0;
-        size_t used = DecodeUtf8(bytes + i, length - i, &c);
-        if (used == 0 || c > 0xFFFF)
-            return false;
-        char converted = AnsiFromCodePoint((WORD)c);
-        if (converted == '?')
-            return false;
         ansi->push_back(converted);
         i += used;
     }
-    return true;
+    return exact;
 }
 
 std::string HostUtf8FromAnsi(const char *text, size_t length)

@@ -15,26 +15,17 @@ std::string g_override;
 /* The login name of the effective user, as the platform gives the name
  * of the process's user id; the environment only when there is no entry
  * for that id. */
-bool LoginName(std::string *name)
+const char *LoginName(void)
 {
-    if (g_overridden) {
-        *name = g_override;
-        return true;
-    }
-    const char *login = NULL;
+    if (g_overridden)
+        return g_override.c_str();
     struct passwd *user = getpwuid(geteuid());
     if (user && user->pw_name && *user->pw_name)
-        login = user->pw_name;
-    if (!login)
-        login = getenv("USER");
+        return user->pw_name;
+    const char *login = getenv("USER");
     if (!login || !*login)
         login = getenv("LOGNAME");
-    if (!login || !*login)
-        return false;
-    /* A name that code page 1252 cannot spell is given as its bytes. */
-    if (!HostAnsiFromUtf8(login, strlen(login), name))
-        *name = login;
-    return true;
+    return login && *login ? login : NULL;
 }
 
 } // namespace
@@ -60,11 +51,13 @@ BOOL WINAPI GetUserNameA(LPSTR buffer, LPDWORD size)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::string name;
-    if (!LoginName(&name)) {
+    const char *login = LoginName();
+    if (!login) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
+    std::string name;
+    HostAnsiFromUtf8(login, strlen(login), &name); /* '?' stands in: see windows.h */
     DWORD needed = (DWORD)name.size() + 1;
     if (!buffer || *size < needed) {
         *size = needed;

@@ -50,6 +50,10 @@ TEST_F(HostMappingTest, PosixPathsShowAsWineShowsThem)
         { DriveC(), "C:\\" },
         { DriveC() + "x/STOCKS", nullptr },
         { "/home/user/links/My.Daily.Link.exe", "Z:\\home\\user\\links\\My.Daily.Link.exe" },
+        // Names in code page 1252; a letter it lacks, or a byte of a name
+        // that is not UTF-8, is the platform's '?'.
+        { DriveC() + "/Caf\xC3\xA9/\xE2\x82\xAC", "C:\\Caf\xE9\\\x80" },
+        { DriveC() + "/\xC5\x81odz/bad\xFF", "C:\\?odz\\bad?" },
     };
     for (const auto &c : cases) {
         char dos[512];
@@ -71,6 +75,12 @@ TEST_F(HostMappingTest, TheModuleIsThePathItWasStartedBy)
 
     char cwd[512];
     ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
+    // A copy named Cafe with an acute accent keeps its settings under that
+    // name in code page 1252.
+    HostSetProgramPath((DriveC() + "/LINKS/Caf\xC3\xA9").c_str());
+    EXPECT_EQ(13u, GetModuleFileNameA(NULL, name, sizeof name));
+    EXPECT_STREQ("C:\\LINKS\\Caf\xE9", name);
+
     HostSetProgramPath("links/NEWS.EXE");
     GetModuleFileNameA(HostModuleInstance(), name, sizeof name);
     std::string expected = std::string("Z:") + cwd + "/links/NEWS.EXE";

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "support/host_texts.h"
 #include "support/product_fixture.h"
 
 namespace {
@@ -79,6 +80,29 @@ TEST_F(WinExecTest, SplitsArgumentsByThePlatformsRules)
         EXPECT_GT(Start(line.c_str()), 31u);
         EXPECT_EQ(c.expected, ReadFile("client.argv")) << line;
     }
+}
+
+// The program passes code page 1252; the client, a Linux program, reads
+// its arguments and command line in UTF-8, as it does its own path.
+TEST_F(WinExecTest, HandsTheCommandLineOverInUtf8)
+{
+    InstallClient("Programme Fran\xC3\xA7" "ais/WAOL.EXE");
+    for (const HostText &text : kHostTexts) {
+        if (!text.ansi)
+            continue; // the program never holds it
+        SCOPED_TRACE(text.utf8);
+        std::string line = std::string("C:\\Programme Fran\xE7" "ais\\WAOL.EXE -n") + text.ansi + " -s\"" +
+                           text.ansi + " " + text.ansi + "\"";
+        ASSERT_GT(Start(line.c_str()), 31u);
+        EXPECT_EQ(std::string("-n") + text.utf8 + "\n-s" + text.utf8 + " " + text.utf8 + "\n", ReadFile("client.argv"));
+        std::string log = ReadFile("client.log");
+        EXPECT_EQ(std::string("C:\\Programme Fran\xC3\xA7" "ais\\WAOL.EXE -n") + text.utf8 + " -s\"" + text.utf8 +
+                      " " + text.utf8 + "\"\n",
+                  log.substr(log.rfind('\n', log.size() - 2) + 1));
+    }
+    EXPECT_EQ(std::string("C:\\Programme Fran\xE7" "ais\\WAOL.EXE -n\x80 -s\"\x80 \x80\""),
+              HostStartedProcessAt(3)->commandLine)
+        << "the program's own record keeps its text";
 }
 
 TEST_F(WinExecTest, AFailedStartGivesThePlatformsErrorNumber)

@@ -502,6 +502,32 @@ TEST_F(SheetScriptTest, ReportsWhatItCannotDoAndGoesOn)
     EXPECT_EQ("start", g_closingTexts[1]);
 }
 
+// The script is UTF-8; the fields hold code page 1252 and count its letters.
+TEST_F(SheetScriptTest, TypesLettersInCodePage1252AndSkipsLinesItCannotHold)
+{
+    pages_[0].pfnDlgProc = RecordingSettingsProc;
+    EXPECT_GT(RunScript("name=\xC3\x89\xC3\x89\xC3\x89\xC3\x89\xC3\x89\xC3\x89"
+                        "\xC3\x89\xC3\x89\xC3\x89\xC3\x89\xC3\x89\xC3\x89\n" // twelve E-acutes
+                        "keyword=\xC5\x81odz\n"                                        // Lodz with a stroked L
+                        "keyword=caf\xE9\n"                                             // code page 1252, not UTF-8
+                        "# \xC5\x81 in a comment is no matter\n"
+                        "path=\xE2\x82\xAC \xE2\x80\x99\n"                         // the euro sign, a right quote
+                        "ok\n"),
+              0);
+    EXPECT_EQ(std::string(10, '\xC9'), g_closingTexts[0]);
+    EXPECT_EQ("start", g_closingTexts[1]);
+    EXPECT_EQ("\x80 \x92", g_closingTexts[2]);
+    const char *const reports[] = {
+        "line 1: \"name\" takes 10 of the 12 characters given: \"\xC3\x89\xC3\x89\xC3\x89\xC3\x89\xC3\x89"
+        "\xC3\x89\xC3\x89\xC3\x89\xC3\x89\xC3\x89\"\n",
+        "line 2: \"keyword=\xC5\x81odz\" is not UTF-8 text that code page 1252 can hold\n",
+        "line 3: \"keyword=caf\xE9\" is not UTF-8",
+    };
+    for (const char *report : reports)
+        EXPECT_NE(std::string::npos, errors_.find(report)) << report << "\n" << errors_;
+    EXPECT_EQ(std::string::npos, errors_.find("line 4")) << errors_;
+}
+
 TEST_F(SheetScriptTest, PagesByNumberOrTabAndTheEndOfInputCancels)
 {
     EXPECT_GT(RunScript("page=2\nok\n"), 0);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/registry_values.h"
+#include "support/host_texts.h"
 #include "support/product_fixture.h"
 
 namespace {
@@ -282,6 +283,29 @@ TEST_F(RegistryCalls, UserNameFollowsTheSizeRules)
     EXPECT_TRUE(GetUserNameA(buffer_, &size));
     EXPECT_EQ(strlen(buffer_) + 1, size);
     EXPECT_GT(size, 1u);
+}
+
+// The login name is host text: each letter becomes its code page 1252
+// byte, and one the code page lacks becomes '?' as on the platform.
+TEST_F(RegistryCalls, UserNameIsGivenInCodePage1252)
+{
+    for (const HostText &text : kHostTexts) {
+        std::string login = std::string("u") + text.utf8;
+        std::string expected = text.ansi ? std::string("u") + text.ansi : "u?odz";
+        SCOPED_TRACE(login);
+        HostSetUserName(login.c_str());
+        DWORD size = (DWORD)expected.size(); // one short: the size counts code page bytes
+        EXPECT_FALSE(GetUserNameA(buffer_, &size));
+        EXPECT_EQ(expected.size() + 1, size);
+        memset(buffer_, kGuard, sizeof buffer_);
+        EXPECT_TRUE(GetUserNameA(buffer_, &size));
+        EXPECT_EQ(expected, buffer_);
+        EXPECT_TRUE(BufferUntouchedFrom(expected.size() + 1));
+    }
+    HostSetUserName("bad\xFF");
+    DWORD size = sizeof buffer_;
+    EXPECT_TRUE(GetUserNameA(buffer_, &size));
+    EXPECT_STREQ("bad?", buffer_) << "a byte of a name that is not UTF-8";
 }
 
 } // namespace

@@ -43,10 +43,11 @@ protected:
             close(master_);
     }
 
-    void Start()
+    void Start(const std::vector<std::string> &environment = {})
     {
         Options options;
         options.terminal = ptsname(master_);
+        options.environment = environment;
         group_ = ProgramTest::Start("STOCKS", options);
         ASSERT_GT(group_, 0);
     }
@@ -127,6 +128,41 @@ TEST_F(SheetTerminalProcess, TypedFieldsAndEnterConfigureTheCopy)
     EXPECT_EQ(0, WaitForExit());
     ExpectTerminalRestored();
     EXPECT_EQ(std::vector<std::string>{ "C:\\AOL\\WAOL.EXE -nReader7 -sStocks" }, ClientLines(1));
+}
+
+// The terminal is UTF-8; the form holds code page 1252. Under the plain C
+// locale too, as the rest of the layer takes host text as UTF-8.
+TEST_F(SheetTerminalProcess, LettersAreShownStoredAndPassedOnAsTyped)
+{
+    PlaceClient("Programme Fran\xC3\xA7" "ais/WAOL.EXE");
+    for (const char *locale : { "LC_ALL=C.UTF-8", "LC_ALL=C" }) {
+        SCOPED_TRACE(locale);
+        WriteFile("user.reg", "REGEDIT4\n\n"
+                              "[HKEY_CURRENT_USER\\America Online\\Path]\n"
+                              "@=\"C:\\\\Programme Fran\xE7" "ais\\\\WAOL.EXE\"\n\n"
+                              "[HKEY_CURRENT_USER\\America Online\\STOCKS\\Name]\n@=\"Jos\xE9\"\n\n");
+        screen_.clear();
+        Start({ locale });
+        ASSERT_TRUE(WaitForScreen("Vivodo DIZ Eduda Dad")) << screen_;
+        EXPECT_TRUE(WaitForScreen("Jos\xC3\xA9")) << "the stored name as its letters\n" << screen_;
+        EXPECT_TRUE(WaitForScreen("C:\\Programme Fran\xC3\xA7" "ais\\WAOL.EXE")) << screen_;
+
+        Type("Caf\xC3\xA9\xE2\x82\xAC\xE2\x80\x99"); // Café, the euro sign, a right quote
+        Type("\t");
+        size_t before = screen_.size();
+        Type("\xC5\x81"); // a letter code page 1252 lacks: refused with a beep
+        EXPECT_NE(std::string::npos, screen_.find('\a', before));
+        // Twelve letters in fourteen bytes: the field takes ten letters.
+        Type("Jos\xC3\xA9" "Fran\xC3\xA7ois");
+        Type("\r");
+        EXPECT_EQ(0, WaitForExit());
+        ExpectTerminalRestored();
+
+        const std::string stored = ReadFile("user.reg");
+        EXPECT_NE(std::string::npos, stored.find("@=\"Jos\xE9" "Fran\xE7o\"")) << stored;
+        EXPECT_NE(std::string::npos, stored.find("@=\"Caf\xE9\x80\x92\"")) << stored;
+        EXPECT_EQ("-nJos\xC3\xA9" "Fran\xC3\xA7o\n-sCaf\xC3\xA9\xE2\x82\xAC\xE2\x80\x99\n", ClientArguments());
+    }
 }
 
 TEST_F(SheetTerminalProcess, EscCancelsFromEitherPage)

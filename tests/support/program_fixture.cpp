@@ -67,8 +67,10 @@ void ProgramTest::SetUp()
     chmod(Folder().c_str(), 0755);
     chmod(DriveC().c_str(), 0755);
     fs::create_directories(Folder() + "/links");
-    WriteFile("client.log", "");
-    chmod((Folder() + "/client.log").c_str(), 0666);
+    for (const char *file : { "client.log", "client.argv" }) {
+        WriteFile(file, "");
+        chmod((Folder() + "/" + file).c_str(), 0666);
+    }
 }
 
 void ProgramTest::TearDown()
@@ -112,14 +114,21 @@ pid_t ProgramTest::Start(const std::string &copy, const Options &options)
         "TOVRIK_DRIVE_C=" + DriveC(),
         "TOVRIK_REGISTRY=" + (options.registry.empty() ? RegistryFile() : options.registry),
         "STAND_IN_CLIENT_LOG=" + Folder() + "/client.log",
+        "STAND_IN_CLIENT_ARGV=" + Folder() + "/client.argv",
         "HOME=" + Folder(),
     };
     if (terminal)
         settings.push_back("TERM=xterm");
+    settings.insert(settings.end(), options.environment.begin(), options.environment.end());
     std::vector<char *> env;
     for (char **variable = environ; *variable; ++variable) {
-        if (!StartsWithAny(*variable, { "TOVRIK_", "STAND_IN_CLIENT_", "HOST_COMMAND_LINE=", "HOME=" }) &&
-            !(terminal && StartsWithAny(*variable, { "TERM=" })))
+        std::string name = *variable;
+        size_t equals = name.find('=');
+        if (equals != std::string::npos)
+            name.resize(equals + 1);
+        bool replaced = std::any_of(settings.begin(), settings.end(),
+                                    [&](const std::string &setting) { return setting.rfind(name, 0) == 0; });
+        if (!replaced && !StartsWithAny(*variable, { "TOVRIK_", "STAND_IN_CLIENT_", "HOST_COMMAND_LINE=" }))
             env.push_back(*variable);
     }
     for (std::string &setting : settings)

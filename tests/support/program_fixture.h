@@ -27,6 +27,7 @@ protected:
         bool asOrdinaryUser = false;   // when the tests run as root
         std::string registry;          // "" for RegistryFile()
         std::string terminal;          // a terminal for all three streams
+        std::vector<std::string> environment; // NAME=VALUE settings of its own
     };
     // Starts the copy named `copy` (made on first use) in a process group
     // of its own and returns the id of that group. The group's leader
@@ -47,6 +48,9 @@ protected:
     // The logged command lines, once `count` have come or a few seconds
     // have passed.
     std::vector<std::string> ClientLines(size_t count) const;
+    // The arguments the stand-in client was last started with, after its
+    // own name, one a line.
+    std::string ClientArguments() const { return ReadFile("client.argv"); }
     // Puts the stand-in client on drive C: at `relative` ('/' between names).
     void PlaceClient(const std::string &relative) const;
     // Writes the registry file by hand: copy STOCKS with the screen name
