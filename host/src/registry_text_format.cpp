@@ -68,8 +68,10 @@ bool ReadMore(TextCursor *cursor)
     cursor->base += cursor->pos;
     cursor->pos = 0;
     cursor->length = kept;
-    if (buffer.size() < kept + cursor->chunk)
-        buffer.resize(std::max(buffer.size() * 2, kept + cursor->chunk));
+    /* Twice what is kept leaves room to read as much again. */
+    size_t room = std::max(cursor->chunk, 2 * kept);
+    if (buffer.size() < room)
+        buffer.resize(room);
     cursor->text = buffer.data();
     for (;;) {
         ssize_t got = pread(cursor->fd, &buffer[kept], buffer.size() - kept, (off_t)(cursor->base + kept));
@@ -358,23 +360,46 @@ size_t ReadText(TextCursor *cursor, bool header, OnSection section)
     return bad;
 }
 
-/* A short hash of a key path, the same for any case, and of the path of
- * its parent (the root's when it has none). */
-void HashKeyPath(const char *path, size_t length, uint16_t *own, uint16_t *parent)
-{
-    uint32_t hash = 2166136261u, parentHash = hash;
-    for (size_t i = 0; i < length; ++i) {
-        if (path[i] == '\\')
-            parentHash = hash;
-        hash = (hash ^ HostUpperAnsi((unsigned char)path[i])) * 16777619u;
+/* HostUpperAnsi as a table: every byte of every key line goes through it. */
+struct UpperTable {
+    unsigned char upper[256];
+    UpperTable()
+    {
+        for (int c = 0; c < 256; ++c)
+            upper[c] = HostUpperAnsi((unsigned char)c);
     }
-    *own = (uint16_t)(hash ^ hash >> 16);
-    *parent = (uint16_t)(parentHash ^ parentHash >> 16);
+};
+const UpperTable kUpper;
+
+inline unsigned char Upper(char c)
+{
+    return kUpper.upper[(unsigned char)c];
 }
 
-size_t Depth(const char *path, size_t length)
+/* Two bytes from a hash of a path. */
+uint16_t ShortHash(uint32_t hash)
 {
-    return length == 0 ? 0 : 1 + (size_t)std::count(path, path + length, '\\');
+    hash *= 0x9E3779B1u;
+    return (uint16_t)(hash >> 16);
+}
+
+/* A short hash of a key path, the same for any case, and of the path of
+ * its parent (the root's when it has none); the number of its levels. A
+ * rotation per byte keeps the loop short: the bytes are mixed at the end. */
+size_t HashKeyPath(const char *path, size_t length, uint16_t *own, uint16_t *parent)
+{
+    uint32_t hash = 0, parentHash = 0;
+    size_t depth = length > 0;
+    for (size_t i = 0; i < length; ++i) {
+        if (path[i] == '\\') {
+            parentHash = hash;
+            ++depth;
+        }
+        hash = (hash << 5 | hash >> 27) ^ Upper(path[i]);
+    }
+    *own = ShortHash(hash);
+    *parent = ShortHash(parentHash);
+    return depth;
 }
 
 /* The same text but for case. Names differ most often at their ends, which
@@ -383,7 +408,7 @@ bool SameTextAnyCase(const char *a, const char *b, size_t length)
 {
     while (length > 0) {
         --length;
-        if (a[length] != b[length] && HostUpperAnsi((unsigned char)a[length]) != HostUpperAnsi((unsigned char)b[length]))
+        if (a[length] != b[length] && Upper(a[length]) != Upper(b[length]))
             return false;
     }
     return true;
@@ -505,9 +530,8 @@ size_t IndexText(TextCursor *cursor, size_t expectedLength, RegistryTextIndex *i
         if (index->sections.size() % RegistryTextIndex::kMarkEvery == 0)
             index->marks.push_back(line);
         RegistryTextIndex::Section section;
-        HashKeyPath(path, length, &section.own, &section.parent);
+        index->deepest = std::max(index->deepest, HashKeyPath(path, length, &section.own, &section.parent));
         index->sections.push_back(section);
-        index->deepest = std::max(index->deepest, Depth(path, length));
         return (RegistryKey *)NULL;
     });
     index->failed = cursor->failed;
@@ -592,7 +616,7 @@ bool FindIndexedKey(const RegistryTextIndex &index, const std::string &path, Reg
     if (key)
         key->values.clear();
     uint16_t own, parent;
-    HashKeyPath(path.data(), path.size(), &own, &parent);
+    size_t depth = HashKeyPath(path.data(), path.size(), &own, &parent);
     /* The key's own lines, each read in turn: a later value replaces an
      * earlier one. */
     bool found = path.empty();
@@ -606,7 +630,7 @@ bool FindIndexedKey(const RegistryTextIndex &index, const std::string &path, Reg
             found = ReadSection(index, i, path, NULL) == Relation::kBelow;
     }
     /* Only a key two or more levels below is left, when the text has one. */
-    if (found || index.deepest < Depth(path.data(), path.size()) + 2)
+    if (found || index.deepest < depth + 2)
         return found;
     return AnyKeyBelow(index, path);
 }
