@@ -54,8 +54,8 @@ void RefreshView(void)
     }
     g_view.stamp = RegistryFileStamp(info);
     size_t bad = IndexRegistryFile(g_view.fd, &g_view.index);
-    if (g_view.index.failed)
-        ReportRegistryFile(path, g_view.stamp, std::string(": ") + strerror(errno));
+    if (g_view.index.readError)
+        ReportRegistryFile(path, g_view.stamp, std::string(": ") + strerror(g_view.index.readError));
     else if (bad)
         ReportRegistryLine(path, g_view.stamp, bad);
 }

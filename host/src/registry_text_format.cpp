@@ -32,7 +32,7 @@ struct TextCursor {
     int fd = -1;
     uint64_t base = 0; /* where the window starts in the file */
     bool atEnd = true;
-    bool failed = false;
+    int error = 0; /* errno of a read that failed */
     std::string *buffer = nullptr;
     size_t chunk = 0;
     /* Set to end the reading at the next key line. */
@@ -77,7 +77,7 @@ bool ReadMore(TextCursor *cursor)
         ssize_t got = pread(cursor->fd, &buffer[kept], buffer.size() - kept, (off_t)(cursor->base + kept));
         if (got < 0 && errno == EINTR)
             continue;
-        cursor->failed = got < 0;
+        cursor->error = got < 0 ? errno : 0;
         cursor->atEnd = got <= 0;
         if (got > 0)
             cursor->length += (size_t)got;
@@ -524,8 +524,8 @@ size_t IndexText(TextCursor *cursor, size_t expectedLength, RegistryTextIndex *i
     index->marks.clear();
     index->deepest = 0;
     /* A guess from the size that is seldom short: room not written to costs
-     * nothing. */
-    index->sections.reserve(expectedLength / 16);
+     * nothing, as long as it is not asked in gigabytes. */
+    index->sections.reserve(std::min(expectedLength / 16, (size_t)1 << 22));
     size_t bad = ReadText(cursor, true, [index](const char *path, size_t length, uint64_t line) {
         if (index->sections.size() % RegistryTextIndex::kMarkEvery == 0)
             index->marks.push_back(line);
@@ -534,7 +534,7 @@ size_t IndexText(TextCursor *cursor, size_t expectedLength, RegistryTextIndex *i
         index->sections.push_back(section);
         return (RegistryKey *)NULL;
     });
-    index->failed = cursor->failed;
+    index->readError = cursor->error;
     return bad;
 }
 

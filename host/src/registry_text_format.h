@@ -45,7 +45,7 @@ struct RegistryTextIndex {
     std::vector<Section> sections; /* in the order of the text */
     std::vector<uint64_t> marks;
     size_t deepest = 0; /* levels of the deepest key line */
-    bool failed = false; /* the file could not be read to its end */
+    int readError = 0; /* errno when the file could not be read to its end */
 };
 
 /* Indexes text in memory, which must outlive the index. Returns what
