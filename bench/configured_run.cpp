@@ -1,7 +1,10 @@
 // How long a configured run of the host program takes, from its start to
 // its exit with the client started, against minimal programs that only
-// start the same client; once with one copy in the registry file and once
-// with 10,000. Prints the medians and their ratios.
+// start the same client: with one copy in the registry file, with 10,000
+// in a file the program saved, and with 10,000 in a file written by hand
+// (sections in no order, no sections for parent keys). Then how long the
+// first run of a new copy takes, which saves into the 10,000-copy file.
+// Prints the medians and their ratios.
 //
 // Two minimal programs: a few lines of C built here with the system's
 // compiler (cc), and this benchmark started in a mode that only starts
@@ -9,7 +12,8 @@
 // shows the whole cost of the program; the gap between the two is what its
 // libraries cost at start-up.
 //
-// Usage: bench_configured_run [runs]   (TOVRIK_HOST_BINARY names the program)
+// Usage: bench_configured_run [runs]   (TOVRIK_HOST_BINARY names the program;
+// TOVRIK_BASELINE_BINARY, when set, names an earlier build to time beside it)
 #include <windows.h>
 
 #include <errno.h>
@@ -25,6 +29,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <random>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -37,6 +42,7 @@ namespace {
 
 const char kStartOnly[] = "--start-client-only";
 const char kCopy[] = "STOCKS";
+const int kOtherCopies = 9999;
 
 const char kTinyStarter[] = "#include <spawn.h>\n"
                             "extern char **environ;\n"
@@ -75,7 +81,7 @@ double Now()
 // Runs a program to its exit, then reaps the client it left behind (this
 // process is their subreaper), so that no run shares the processors with
 // the last one's client. Returns the milliseconds to the program's exit.
-double TimeRun(const std::vector<std::string> &arguments)
+double TimeRun(const std::vector<std::string> &arguments, const char *input = "/dev/null")
 {
     std::vector<char *> argv;
     for (const std::string &argument : arguments)
@@ -83,7 +89,7 @@ double TimeRun(const std::vector<std::string> &arguments)
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, input, O_RDONLY, 0);
 
     double start = Now();
     pid_t pid;
@@ -129,7 +135,7 @@ void Set(const std::string &path, const char *text)
 // The registry file with the benchmarked copy and `others` more. The
 // others are written as text, in no order, and one save through the layer
 // then puts the whole file in the order it keeps.
-void MakeRegistry(const std::string &file, int others, const std::string &clientDosPath)
+void MakeSavedRegistry(const std::string &file, int others, const std::string &clientDosPath)
 {
     std::string text = "REGEDIT4\n\n";
     for (int i = others; i-- > 0;) {
@@ -142,6 +148,30 @@ void MakeRegistry(const std::string &file, int others, const std::string &client
     Set("America Online\\Path", clientDosPath.c_str());
     Set(std::string("America Online\\") + kCopy + "\\Name", "Joe");
     Set(std::string("America Online\\") + kCopy + "\\Keyword", "Stocks");
+}
+
+// The same keys as a person or another tool writes them: only the keys
+// that hold values, in no order, and never saved by the layer.
+void MakeHandWrittenRegistry(const std::string &file, int others, const std::string &clientDosPath)
+{
+    std::vector<std::string> sections;
+    for (int i = 0; i < others; ++i) {
+        std::string key = "[HKEY_CURRENT_USER\\America Online\\Copy" + std::to_string(i);
+        sections.push_back(key + "\\Keyword]\n@=\"Keyword " + std::to_string(i) + "\"\n");
+        sections.push_back(key + "\\Name]\n@=\"Name" + std::to_string(i) + "\"\n");
+    }
+    std::string path;
+    for (char c : clientDosPath)
+        path += c == '\\' ? "\\\\" : std::string(1, c);
+    std::string copy = std::string("[HKEY_CURRENT_USER\\America Online\\") + kCopy;
+    sections.push_back("[HKEY_CURRENT_USER\\America Online\\Path]\n@=\"" + path + "\"\n");
+    sections.push_back(copy + "\\Name]\n@=\"Joe\"\n");
+    sections.push_back(copy + "\\Keyword]\n@=\"Stocks\"\n");
+    std::shuffle(sections.begin(), sections.end(), std::mt19937(13));
+    std::string text = "REGEDIT4\n\n";
+    for (const std::string &section : sections)
+        text += section + "\n";
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
 }
 
 struct Scenario {
@@ -179,6 +209,49 @@ void Measure(std::vector<Scenario> *scenarios, int runs, const std::string &prog
             exit(1);
         }
     }
+}
+
+// The first run of a new copy: the sheet, given a keyword on standard
+// input, saves the copy's settings into the 10,000-copy file and starts the
+// client. Every run is a copy of a new name, so that each saves into the
+// file the program's last save left, as on a user's machine. Each program
+// has a file of its own, and the programs take turns.
+std::vector<std::vector<double>> TimeSaves(const std::vector<std::string> &programs, const std::string &folder,
+                                           const std::string &savedRegistry, int runs)
+{
+    const int kWarmUp = 5;
+    std::string script = folder + "/new-copy.txt";
+    std::ofstream(script) << "keyword=News\nok\n";
+    std::ifstream original(savedRegistry, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(original)), std::istreambuf_iterator<char>());
+    std::vector<std::vector<double>> times(programs.size());
+    for (int i = 0; i < runs + kWarmUp; ++i) {
+        for (size_t p = 0; p < programs.size(); ++p) {
+            std::string base = folder + "/save" + std::to_string(p);
+            if (i == 0 && (mkdir(base.c_str(), 0700) != 0 || !(std::ofstream(base + "/user.reg") << text))) {
+                perror(base.c_str());
+                exit(1);
+            }
+            std::string copy = base + "/New" + std::to_string(i);
+            if (symlink(programs[p].c_str(), copy.c_str()) != 0) {
+                perror(copy.c_str());
+                exit(1);
+            }
+            setenv("TOVRIK_REGISTRY", (base + "/user.reg").c_str(), 1);
+            setenv("STAND_IN_CLIENT_LOG", (base + "/client.log").c_str(), 1);
+            double time = TimeRun({ copy }, script.c_str());
+            if (i >= kWarmUp)
+                times[p].push_back(time);
+        }
+    }
+    for (size_t p = 0; p < programs.size(); ++p) {
+        std::string log = folder + "/save" + std::to_string(p) + "/client.log";
+        if (LineCount(log) != (size_t)(runs + kWarmUp)) {
+            fprintf(stderr, "%s: a new copy did not start the client\n", programs[p].c_str());
+            exit(1);
+        }
+    }
+    return times;
 }
 
 } // namespace
@@ -220,16 +293,25 @@ int main(int argc, char **argv)
     prctl(PR_SET_CHILD_SUBREAPER, 1);
 
     std::string tiny = BuildTinyStarter(folder);
-    std::vector<Scenario> scenarios(2);
+    std::vector<Scenario> scenarios(3);
     scenarios[0].what = "one copy";
-    scenarios[1].what = "10,000 copies";
-    for (int i = 0; i < 2; ++i) {
+    scenarios[1].what = "10,000 saved";
+    scenarios[2].what = "10,000 by hand";
+    for (int i = 0; i < 3; ++i) {
         Scenario &scenario = scenarios[i];
         scenario.registry = folder + "/user" + std::to_string(i) + ".reg";
         scenario.log = folder + "/client" + std::to_string(i) + ".log";
-        MakeRegistry(scenario.registry, i == 0 ? 0 : 9999, clientDos);
+        if (i == 2)
+            MakeHandWrittenRegistry(scenario.registry, kOtherCopies, clientDos);
+        else
+            MakeSavedRegistry(scenario.registry, i == 0 ? 0 : kOtherCopies, clientDos);
     }
     Measure(&scenarios, runs, program, tiny, self, client);
+    std::vector<std::string> savers = { host };
+    const char *baseline = getenv("TOVRIK_BASELINE_BINARY");
+    if (baseline && *baseline)
+        savers.push_back(baseline);
+    std::vector<std::vector<double>> saves = TimeSaves(savers, folder, scenarios[1].registry, runs);
 
     printf("configured run of %s\nmedian of %d runs, from start to exit with the client started\n", host.c_str(),
            runs);
@@ -246,8 +328,14 @@ int main(int argc, char **argv)
                selfTime, programTime / selfTime);
     }
     printf("goal: program within 1.5 of the minimal program\n");
-    printf("10,000 copies against one copy: %.2f (goal: within 2)\n",
-           Median(scenarios[1].programTimes) / Median(scenarios[0].programTimes));
+    for (int i = 1; i < 3; ++i)
+        printf("%s against one copy: %.2f (goal: within 2)\n", scenarios[i].what,
+               Median(scenarios[i].programTimes) / Median(scenarios[0].programTimes));
+    printf("first run of a new copy, saving into 10,000 copies: %.3f ms", Median(saves[0]));
+    if (saves.size() > 1)
+        printf("; %s %.3f ms, ratio %.2f (goal: within 1)", savers[1].c_str(), Median(saves[1]),
+               Median(saves[0]) / Median(saves[1]));
+    printf("\n");
 
     std::string cleanup = "rm -rf '" + folder + "'";
     return system(cleanup.c_str()) == 0 ? 0 : 1;

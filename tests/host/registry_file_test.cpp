@@ -216,8 +216,9 @@ TEST_F(RegistryStore, OtherValueTypesAreKept)
               ReadFile("user.reg"));
 }
 
-// A file edited by hand out of the written order is still read right, and
-// the next save puts it back in order.
+// A file edited by hand out of the written order, larger than what is read
+// of it at a time and without lines for the keys above its values, is
+// still read right, and the next save puts it back in order.
 TEST_F(RegistryStore, AFileOutOfOrderIsReadWhole)
 {
     std::vector<std::string> names;
@@ -233,9 +234,14 @@ TEST_F(RegistryStore, AFileOutOfOrderIsReadWhole)
     std::rotate(shuffled.begin(), shuffled.begin() + 13, shuffled.end());
     for (const std::string &name : shuffled)
         text += "[HKEY_CURRENT_USER\\AO\\" + name + "]\n@=\"" + name + " again\"\n\n";
+    for (int i = 0; i < 3000; ++i)
+        text += "[HKEY_CURRENT_USER\\AO\\Filler" + std::to_string(i) + "\\Deep]\n@=\"f\"\n\n";
     Overwrite(text);
     for (const std::string &name : names)
         EXPECT_EQ(name + " again", StoredText("AO\\" + name));
+    EXPECT_EQ("", StoredText("AO\\Filler2999"));
+    EXPECT_EQ("f", StoredText("ao\\filler2999\\deep"));
+    EXPECT_EQ("<missing>", StoredText("AO\\Filler3000"));
 
     ASSERT_EQ(ERROR_SUCCESS, StoreText("AO\\Copy0", "first"));
     std::string sorted = ReadFile("user.reg");
@@ -304,8 +310,8 @@ TEST_F(RegistryStore, AFileCutShortWhileReadIsNoCrash)
     pid_t cutter = fork();
     ASSERT_GE(cutter, 0);
     if (cutter == 0) {
-        // Each round puts a whole file in place that the layer knows it
-        // wrote, lets the reader map it, and cuts it short under it.
+        // Each round puts a whole file in place with a save, lets the
+        // reader open it, and cuts it short under it.
         for (int round = 0;; ++round) {
             Overwrite(text);
             StoreText("K10000", round % 2 ? "a" : "b");

@@ -1,7 +1,9 @@
 // Fuzz target: the registry file reader. Any bytes as the file must read
-// without harm, write back as text that reads back the same, and, when the
-// settings store loads from and saves into that file, fill each field
-// within its buffer and lose nothing that the file held.
+// without harm, give the same keys and values to the reader of a few keys
+// as to the whole-file parse, write back as text that reads back the same,
+// and, when the settings store loads from and saves into that file, fill
+// each field within its buffer and lose nothing that the file held.
+#include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -16,7 +18,8 @@
 #include "hardening/app_state_guard.h"
 #include "host_control.h"
 #include "shortcut/settings_store.h"
-#include "src/registry_text.h"
+#include "src/layer_internal.h"
+#include "src/registry_text_format.h"
 
 namespace {
 
@@ -33,51 +36,74 @@ std::string Contents(const std::string &path)
     return text.str();
 }
 
-/* The same values, in any order: the written text puts the default first. */
 bool SameValues(const RegistryKey &a, const RegistryKey &b)
 {
     if (a.values.size() != b.values.size())
         return false;
-    for (const RegistryValue &value : a.values) {
-        bool found = false;
-        for (const RegistryValue &other : b.values)
-            found = found || (value.name == other.name && value.type == other.type && value.data == other.data);
-        if (!found)
+    for (size_t i = 0; i < a.values.size(); ++i) {
+        const RegistryValue &value = a.values[i], &other = b.values[i];
+        if (value.name != other.name || value.type != other.type || value.data != other.data)
             return false;
     }
     return true;
 }
 
-/* Every key of the tree is found, with its values, by the search over the
- * written text. */
-void CheckSortedSearch(const RegistryKey &key, const std::string &path, const std::string &text)
+/* The indexed reader answers for `path` as the tree does. */
+void CheckIndexedKey(const RegistryTextIndex &index, RegistryKey *root, const std::string &path)
 {
-    /* The root has no section of its own. */
-    if (!path.empty()) {
-        RegistryKey found;
-        FuzzCheck(FindSortedKey(text.data(), text.size(), path, &found), "a written key is found in the text");
-        FuzzCheck(SameValues(key, found), "a written key's values are found whole");
-    }
+    RegistryKey *key = FindKeyPath(root, path);
+    RegistryKey found;
+    FuzzCheck(FindIndexedKey(index, path, NULL) == (key != NULL), "the indexed reader finds the keys the tree has");
+    FuzzCheck(FindIndexedKey(index, path, &found) == (key != NULL), "the indexed reader finds the keys the tree has");
+    FuzzCheck(!key || SameValues(*key, found), "the indexed reader reads a key's values as the tree has them");
+}
+
+/* Every key of the tree, by its own spelling and in capitals, and a key
+ * below each that is not there. */
+void CheckIndexedKeys(const RegistryTextIndex &index, RegistryKey *root, const RegistryKey &key, const std::string &path)
+{
+    CheckIndexedKey(index, root, path);
+    std::string upper = path;
+    for (char &c : upper)
+        c = (char)HostUpperAnsi((unsigned char)c);
+    CheckIndexedKey(index, root, upper);
+    CheckIndexedKey(index, root, path.empty() ? "?" : path + "\\?");
     for (const auto &child : key.children)
-        CheckSortedSearch(*child, path.empty() ? child->name : path + "\\" + child->name, text);
+        CheckIndexedKeys(index, root, *child, path.empty() ? child->name : path + "\\" + child->name);
+}
+
+/* The indexed reader over the text in memory, and over the text in a file
+ * read through windows small enough to cut lines and hex lists anywhere. */
+void CheckIndexedReader(const char *data, size_t size, RegistryKey *root, size_t bad)
+{
+    const std::string file = ScratchFolder("registry") + "/indexed.reg";
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(data, (std::streamsize)size);
+    }
+    int fd = open(file.c_str(), O_RDONLY);
+    FuzzCheck(fd >= 0, "the scratch file opens");
+    for (size_t window : { (size_t)0, (size_t)1, (size_t)7, RegistryTextIndex::kWindow }) {
+        RegistryTextIndex index;
+        size_t stopped = window ? IndexRegistryFile(fd, &index, window) : IndexRegistryText(data, size, &index);
+        FuzzCheck(stopped == bad, "the indexed reader stops at the same line");
+        CheckIndexedKeys(index, root, *root, "");
+        for (const char *path : { kCopyKey, "America Online", "America Online\\Path", "America Online\\STOCKS\\Name" })
+            CheckIndexedKey(index, root, path);
+    }
+    close(fd);
 }
 
 void CheckText(const char *data, size_t size)
 {
     RegistryKey root;
-    ParseRegistryText(data, size, &root);
-    std::string written = WriteRegistryText(root);
+    size_t bad = ParseRegistryText(data, size, &root);
+    CheckIndexedReader(data, size, &root, bad);
 
+    std::string written = WriteRegistryText(root);
     RegistryKey again;
     FuzzCheck(ParseRegistryText(written.data(), written.size(), &again) == 0, "written text reads whole");
     FuzzCheck(WriteRegistryText(again) == written, "written text reads back the same");
-    CheckSortedSearch(root, "", written);
-
-    /* The search reads only text that the layer wrote; even so, any text
-     * must not take it outside the bytes. */
-    RegistryKey ignored;
-    FindSortedKey(data, size, kCopyKey, &ignored);
-    FindSortedKey(data, size, "America Online", &ignored);
 }
 
 /* The tree the file should hold after the store saved into `root`. */
