@@ -137,7 +137,16 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 /* Finds the program as the platform does for an unquoted command line and
  * starts it without waiting. Unlike the platform, the program sees its
  * command line split into arguments; the whole text is also handed to it
- * in the environment variable HOST_COMMAND_LINE. */
+ * in the environment variable HOST_COMMAND_LINE.
+ * A Windows program (its file begins with "MZ") is started through Wine as
+ * `<loader> <its DOS path> <arguments>`: the loader in TOVRIK_WINE, else
+ * wine on PATH; when drive C: is a prefix's drive_c, Wine is given that
+ * prefix as WINEPREFIX. Where the platform hands the program its command
+ * line as written, such a program sees the line Wine rebuilds from those
+ * arguments, with its path in quotes and spacing made single:
+ * `"C:\AOL30\WAOL.EXE" -nReader7 -sStocks`. With no loader to be found or
+ * started, the result is ERROR_BAD_FORMAT and a line on standard error says
+ * that Wine is needed. */
 UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand);
 
 /* ---- Find files (KERNEL32) ---- */

@@ -129,32 +129,44 @@ UINT Start(const char *commandLine)
         return ERROR_FILE_NOT_FOUND;
 
     std::vector<std::string> arguments = SplitArguments(line.c_str() + rest);
+    if (HostIsWindowsProgram(posixPath))
+        return HostStartWindowsProgram(program, arguments);
     arguments.insert(arguments.begin(), program);
+    return HostSpawn(posixPath, arguments, HostEnvironmentWith("HOST_COMMAND_LINE", line));
+}
+
+} // namespace
+
+std::vector<std::string> HostEnvironmentWith(const char *name, const std::string &value)
+{
+    std::string assignment = std::string(name) + "=";
+    std::vector<std::string> environment;
+    for (char **variable = environ; *variable; ++variable) {
+        if (strncmp(*variable, assignment.c_str(), assignment.size()) != 0)
+            environment.push_back(*variable);
+    }
+    environment.push_back(assignment + value);
+    return environment;
+}
+
+UINT HostSpawn(const std::string &file, std::vector<std::string> arguments, std::vector<std::string> environment)
+{
     std::vector<char *> argv;
     for (std::string &argument : arguments)
         argv.push_back(&argument[0]);
     argv.push_back(nullptr);
-
-    std::vector<std::string> environment;
-    for (char **variable = environ; *variable; ++variable) {
-        if (strncmp(*variable, "HOST_COMMAND_LINE=", 18) != 0)
-            environment.push_back(*variable);
-    }
-    environment.push_back("HOST_COMMAND_LINE=" + line);
     std::vector<char *> envp;
     for (std::string &variable : environment)
         envp.push_back(&variable[0]);
     envp.push_back(nullptr);
 
     pid_t child;
-    int error = posix_spawn(&child, posixPath.c_str(), nullptr, nullptr, argv.data(), envp.data());
+    int error = posix_spawn(&child, file.c_str(), nullptr, nullptr, argv.data(), envp.data());
     if (error != 0)
         return ErrorFromErrno(error);
     Log().children.push_back(child);
     return 33;
 }
-
-} // namespace
 
 void HostResetProcesses(void)
 {
