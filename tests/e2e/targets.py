@@ -336,7 +336,29 @@ class WinePrefix:
         self.made = []
 
 
-class WineTarget(Target):
+class InWinePrefix:
+    """A target whose runs share one WinePrefix, `self.prefix`, made when
+    the target starts and cleared after every scenario."""
+
+    def start(self):
+        super().start()
+        try:
+            self.prefix.start(self.work)
+        except BaseException:
+            super().stop()
+            raise
+
+    def stop(self):
+        try:
+            self.prefix.stop()
+        finally:
+            super().stop()
+
+    def finish(self):
+        self.prefix.clear()
+
+
+class WineTarget(InWinePrefix, Target):
     """tovrik.exe under Wine: one fresh prefix for the whole run, of the
     width of the program, its "America Online" key deleted and the
     scenario's clients removed after every scenario; the sheet found on
@@ -354,20 +376,6 @@ class WineTarget(Target):
     def display(self):
         return self.prefix.display
 
-    def start(self):
-        super().start()
-        try:
-            self.prefix.start(self.work)
-        except BaseException:
-            super().stop()
-            raise
-
-    def stop(self):
-        try:
-            self.prefix.stop()
-        finally:
-            super().stop()
-
     @staticmethod
     def _dos(posix_path):
         return "Z:" + posix_path.replace("/", "\\")
@@ -381,9 +389,6 @@ class WineTarget(Target):
             self.prefix.place(self.client, client)
         for folder in scenario.hidden:
             self.prefix.wine("attrib", "+h", folder)
-
-    def finish(self):
-        self.prefix.clear()
 
     def as_seen_by_client(self, command_line):
         # Wine's WinExec quotes an unquoted program path with a space in it.
@@ -462,7 +467,7 @@ class WineTarget(Target):
                     self.display.press(window, "BackSpace")
 
 
-class HostWineTarget(HostTarget):
+class HostWineTarget(InWinePrefix, HostTarget):
     """The host program with a Windows client: drive C: is the drive_c of a
     fresh prefix named by WINEPREFIX, and the program starts the client
     through the Wine loader in TOVRIK_WINE. Every other run names drive C:
@@ -477,27 +482,10 @@ class HostWineTarget(HostTarget):
         self.prefix = WinePrefix(loader, bits)
         self.withhold_wine = False
 
-    def start(self):
-        super().start()
-        try:
-            self.prefix.start(self.work)
-        except BaseException:
-            super().stop()
-            raise
-
-    def stop(self):
-        try:
-            self.prefix.stop()
-        finally:
-            super().stop()
-
     def prepare_drive(self, scenario):
         self.withhold_wine = scenario.without_wine
         for client in scenario.clients:
             self.prefix.place(self.client, client)
-
-    def finish(self):
-        self.prefix.clear()
 
     def _posix(self, dos_path):
         return self.prefix.posix(dos_path)
