@@ -151,7 +151,17 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
  * starts it without waiting. Unlike the platform, the program sees its
  * command line split into arguments; the whole text is also handed to it
  * in the environment variable HOST_COMMAND_LINE. Both are host text, UTF-8
- * converted from code page 1252. */
+ * converted from code page 1252.
+ * A Windows program (its file begins with "MZ") is started through Wine as
+ * `<loader> <its DOS path> <arguments>`: the loader in TOVRIK_WINE, else
+ * wine on PATH; when drive C: is a prefix's drive_c, Wine is given that
+ * prefix as WINEPREFIX. The path and arguments are host text too, which Wine
+ * turns back into the prefix's code page. Where the platform hands the
+ * program its command line as written, such a program sees the line Wine
+ * rebuilds from those arguments, with its path in quotes and spacing made
+ * single: `"C:\AOL30\WAOL.EXE" -nReader7 -sStocks`. With no loader to be
+ * found or started, the result is ERROR_BAD_FORMAT and a line on standard
+ * error says that Wine is needed. */
 UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand);
 
 /* ---- Find files (KERNEL32) ---- */

@@ -50,6 +50,19 @@ LRESULT HostSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 /* The drive mapping as POSIX text; empty when there is no drive C:. */
 std::string HostDriveCFolder(void);
 
+/* Starts `file` unwaited with `arguments` (the first is its own name) and
+ * `environment`, all host text, as given; 33, or the platform's error
+ * number of a failed start. */
+UINT HostSpawn(const std::string &file, std::vector<std::string> arguments, std::vector<std::string> environment);
+/* This process's environment with `name` set to `value`. */
+std::vector<std::string> HostEnvironmentWith(const char *name, const std::string &value);
+
+/* Windows programs on this host are started through Wine. */
+bool HostIsWindowsProgram(const std::string &posixPath);
+/* Starts the Windows program at `dosPath` with `arguments` through Wine;
+ * ERROR_BAD_FORMAT, said on standard error, when there is no Wine. */
+UINT HostStartWindowsProgram(const std::string &dosPath, const std::vector<std::string> &arguments);
+
 /* Each area drops its state here when the layer is reset. */
 void HostResetWindows(void);
 void HostResetProcesses(void);

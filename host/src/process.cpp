@@ -128,35 +128,50 @@ UINT Start(const char *commandLine)
     if (!FindProgram(line, &program, &posixPath, &rest))
         return ERROR_FILE_NOT_FOUND;
 
+    /* What goes to the started program, through Wine or not, is host text. */
     std::vector<std::string> arguments = SplitArguments(line.c_str() + rest);
-    arguments.insert(arguments.begin(), program);
-    std::vector<char *> argv;
-    for (std::string &argument : arguments) {
+    for (std::string &argument : arguments)
         argument = HostUtf8FromAnsi(argument.data(), argument.size());
-        argv.push_back(&argument[0]);
-    }
-    argv.push_back(nullptr);
+    std::string hostProgram = HostUtf8FromAnsi(program.data(), program.size());
+    if (HostIsWindowsProgram(posixPath))
+        return HostStartWindowsProgram(hostProgram, arguments);
+    arguments.insert(arguments.begin(), hostProgram);
+    return HostSpawn(posixPath, arguments,
+                     HostEnvironmentWith("HOST_COMMAND_LINE", HostUtf8FromAnsi(line.data(), line.size())));
+}
 
+} // namespace
+
+std::vector<std::string> HostEnvironmentWith(const char *name, const std::string &value)
+{
+    std::string assignment = std::string(name) + "=";
     std::vector<std::string> environment;
     for (char **variable = environ; *variable; ++variable) {
-        if (strncmp(*variable, "HOST_COMMAND_LINE=", 18) != 0)
+        if (strncmp(*variable, assignment.c_str(), assignment.size()) != 0)
             environment.push_back(*variable);
     }
-    environment.push_back("HOST_COMMAND_LINE=" + HostUtf8FromAnsi(line.data(), line.size()));
+    environment.push_back(assignment + value);
+    return environment;
+}
+
+UINT HostSpawn(const std::string &file, std::vector<std::string> arguments, std::vector<std::string> environment)
+{
+    std::vector<char *> argv;
+    for (std::string &argument : arguments)
+        argv.push_back(&argument[0]);
+    argv.push_back(nullptr);
     std::vector<char *> envp;
     for (std::string &variable : environment)
         envp.push_back(&variable[0]);
     envp.push_back(nullptr);
 
     pid_t child;
-    int error = posix_spawn(&child, posixPath.c_str(), nullptr, nullptr, argv.data(), envp.data());
+    int error = posix_spawn(&child, file.c_str(), nullptr, nullptr, argv.data(), envp.data());
     if (error != 0)
         return ErrorFromErrno(error);
     Log().children.push_back(child);
     return 33;
 }
-
-} // namespace
 
 void HostResetProcesses(void)
 {

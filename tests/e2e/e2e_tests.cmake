@@ -71,3 +71,13 @@ endfunction()
 
 add_windows_build_tests(32 i686-w64-mingw32 ${TOVRIK_WIN32_EXE} ${TOVRIK_WINE32})
 add_windows_build_tests(64 x86_64-w64-mingw32 ${TOVRIK_WIN64_EXE} ${TOVRIK_WINE64})
+
+# The host program with a Windows client in a 64-bit prefix, which it starts
+# through Wine: 64-bit, so that it runs wherever Wine does.
+if(TARGET e2e_win64_programs)
+  add_test(NAME e2e_host_wine64
+    COMMAND Python3::Interpreter ${e2e_dir}/test_scenarios.py host-wine --wine ${TOVRIK_WINE64} --bits 64
+            --program $<TARGET_FILE:tovrik> --client ${e2e_out}/win64/stand_in_client.exe
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(e2e_host_wine64 PROPERTIES LABELS "e2e;host;wine" TIMEOUT 600 SKIP_RETURN_CODE 77)
+endif()

@@ -52,16 +52,22 @@ class Run:
 class Scenario:
     """Registry texts are the default values of subkeys of HKCU\\America
     Online, by subkey path: "Path" and "<COPY>\\Name", "<COPY>\\Keyword".
-    `after` is the whole of that tree after the runs; None: as seeded."""
+    `after` is the whole of that tree after the runs; None: as seeded.
+    `without_wine`: the client is a Windows program and no Wine loader can
+    be had, so each start the runs list fails and says so on standard
+    error; only a target whose host starts the client through Wine can
+    take Wine away."""
     name: str
     runs: tuple
     seed: dict = field(default_factory=dict)
     clients: tuple = ()  # stand-in WAOL.EXE files placed on drive C:
     hidden: tuple = ()  # folders of drive C: given the hidden attribute
     after: dict = None
+    without_wine: bool = False
 
 
 AOL25 = "C:\\AOL25\\WAOL.EXE"
+AOL30 = "C:\\AOL30\\WAOL.EXE"
 PROGRAM_FILES = "C:\\Program Files\\AOL\\WAOL.EXE"
 
 
@@ -220,6 +226,27 @@ SCENARIOS = (
         # OLD lists before WAOL.EXE, so the client beside it is met last.
         clients=("C:\\AOL\\OLD\\WAOL.EXE", "C:\\AOL\\WAOL.EXE"),
         runs=(Run("STOCKS.EXE", started=("C:\\AOL\\WAOL.EXE -nReader7 -sNews",)),),
+    ),
+    Scenario(
+        "a client found, started from the sheet's OK, then at once",
+        clients=(AOL30,),
+        runs=(
+            Run("STOCKS.EXE", sheet=Sheet(path=AOL30, actions=(("keyword", "Stocks"), ("name", "Reader7"), "ok")),
+                started=(AOL30 + " -nReader7 -sStocks",)),
+            Run("STOCKS.EXE", started=(AOL30 + " -nReader7 -sStocks",)),
+        ),
+        after={"Path": AOL30, "STOCKS\\Name": "Reader7", "STOCKS\\Keyword": "Stocks"},
+    ),
+    Scenario(
+        "no Wine for a Windows client: nothing started, a line says why, the settings saved",
+        clients=(AOL30,),
+        without_wine=True,
+        runs=(
+            Run("STOCKS.EXE", sheet=Sheet(path=AOL30, actions=(("keyword", "Stocks"), "ok")),
+                started=(AOL30 + " -n{user} -sStocks",)),
+            Run("STOCKS.EXE", started=(AOL30 + " -n{user} -sStocks",)),
+        ),
+        after={"Path": AOL30, "STOCKS\\Name": USER, "STOCKS\\Keyword": "Stocks"},
     ),
     Scenario(
         "the sheet of a first run offers the client found",

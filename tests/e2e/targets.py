@@ -46,6 +46,7 @@ class Outcome:
     started: list  # command lines the client got
     sheets: list  # SheetViews, in the order they were seen
     complaints: list = field(default_factory=list)  # what the sheet's driver could not do
+    messages: list = field(default_factory=list)  # the host program's other lines on standard error
 
 
 def regedit4(values, replace=False):
@@ -107,6 +108,12 @@ def _copy_executable(source, destination):
     shutil.copy2(source, destination)
 
 
+def _program_and_rest(command_line):
+    """A client command line cut after the program's path."""
+    end = command_line.upper().find(".EXE") + 4
+    return command_line[:end], command_line[end:]
+
+
 def _read_lines(path):
     try:
         with open(path, encoding="cp1252", newline="") as log:
@@ -120,6 +127,9 @@ class Target:
     demand, and one client log per run."""
 
     name = None
+    # Whether a scenario can take Wine away from the client: only where the
+    # host program starts a Windows client through Wine.
+    can_withhold_wine = False
 
     def __init__(self, program, client):
         self.program = program
@@ -164,19 +174,22 @@ class HostTarget(Target):
     name = "host"
 
     def prepare(self, scenario, expand):
-        self.drive = os.path.join(self.work, "drive_c")
         self.registry_file = os.path.join(self.work, "user.reg")
-        shutil.rmtree(self.drive, ignore_errors=True)
-        os.makedirs(self.drive)
         if os.path.exists(self.registry_file):
             os.remove(self.registry_file)
         if scenario.seed:
             self.write_seed(self.registry_file, scenario, expand)
-        for client in scenario.clients:
-            _copy_executable(self.client, self._posix(client))
+        self.prepare_drive(scenario)
         for folder in scenario.hidden:
             # The attribute word Wine keeps beside a file, which the layer reads.
             os.setxattr(self._posix(folder), "user.DOSATTRIB", b"0x2")
+
+    def prepare_drive(self, scenario):
+        self.drive = os.path.join(self.work, "drive_c")
+        shutil.rmtree(self.drive, ignore_errors=True)
+        os.makedirs(self.drive)
+        for client in scenario.clients:
+            _copy_executable(self.client, self._posix(client))
 
     def finish(self):
         pass
@@ -185,8 +198,12 @@ class HostTarget(Target):
         assert dos_path[:3].upper() == "C:\\"
         return os.path.join(self.drive, *dos_path[3:].split("\\"))
 
-    def run(self, run, expected_starts):
+    def environment(self):
+        """The run's environment, and where the client's log is read."""
         log = self.next_log()
+        return {**os.environ, "TOVRIK_DRIVE_C": self.drive, "STAND_IN_CLIENT_LOG": log}, log
+
+    def run(self, run, expected_starts):
         script = ""
         for action in run.sheet.actions if run.sheet else ():
             if action in ("ok", "cancel"):
@@ -196,22 +213,28 @@ class HostTarget(Target):
                 script += f"page={TABS[1]}\n"
             elif action[0] in FIELD_IDS:
                 script += f"{action[0]}={action[1]}\n"
-        env = {**os.environ, "TOVRIK_REGISTRY": self.registry_file, "TOVRIK_DRIVE_C": self.drive,
-               "STAND_IN_CLIENT_LOG": log}
+        env, log = self.environment()
+        env["TOVRIK_REGISTRY"] = self.registry_file
         env.pop("HOST_COMMAND_LINE", None)
-        done = subprocess.run([self.copy_path(run.copy)], input=script, env=env, capture_output=True,
-                              text=True, timeout=RUN_TIMEOUT, cwd=self.work)
+        # Into a file, not a pipe: a client the program starts inherits its
+        # standard error and may hold a pipe open long after it has ended.
+        with tempfile.TemporaryFile() as errors:
+            done = subprocess.run([self.copy_path(run.copy)], input=script, text=True, env=env,
+                                  stdout=subprocess.DEVNULL, stderr=errors, timeout=RUN_TIMEOUT, cwd=self.work)
+            errors.seek(0)
+            stderr = errors.read().decode("cp1252", "replace")
         # The script's reports say what it could not find or do; text cut
         # at a typing limit is the sheet working as it should.
-        complaints = [line for line in done.stderr.splitlines()
+        complaints = [line for line in stderr.splitlines()
                       if line.startswith("sheet:") and "characters given" not in line]
+        messages = [line for line in stderr.splitlines() if line.startswith("tovrik:")]
         # The client runs on after the shortcut has ended.
         try:
             desktop.wait_until(lambda: len(_read_lines(log)) >= expected_starts, 10,
                                what="the client to record its command line")
         except TimeoutError:
             pass
-        return Outcome(done.returncode, _read_lines(log), [], complaints)
+        return Outcome(done.returncode, _read_lines(log), [], complaints, messages)
 
     def registry(self):
         try:
@@ -233,40 +256,33 @@ def wine_server(loader):
     return shutil.which("wineserver") or "wineserver"
 
 
-class WineTarget(Target):
-    """tovrik.exe under Wine: one fresh prefix for the whole run, of the
-    width of the program, its "America Online" key deleted and the
-    scenario's clients removed after every scenario; the sheet found on
-    Xvfb and driven with keys."""
+class WinePrefix:
+    """A fresh Wine prefix of one width for a whole run, with its own server,
+    an empty home and a private X display. Files placed on its drive C: go
+    again when it is cleared."""
 
-    name = "wine"
-
-    def __init__(self, program, client, probe, screenshots, loader, bits):
-        super().__init__(program, client)
+    def __init__(self, loader, bits):
         self.loader = loader
         self.server = wine_server(loader)
         self.bits = bits
-        self.probe = probe
-        self.screenshots = screenshots
         self.display = None
         self.made = []
 
-    def start(self):
-        super().start()
-        home = os.path.join(self.work, "home")  # C:\users\<user> links point here
+    def start(self, work):
+        home = os.path.join(work, "home")  # C:\users\<user> links point here
         os.makedirs(home)
-        self.prefix = os.path.join(self.work, "prefix")
+        self.path = os.path.join(work, "prefix")
         self.display = desktop.Display()
-        self.env = {**os.environ, "WINEPREFIX": self.prefix, "WINEARCH": f"win{self.bits}",
+        self.env = {**os.environ, "WINEPREFIX": self.path, "WINEARCH": f"win{self.bits}",
                     "WINESERVER": self.server, "WINEDEBUG": "-all",
                     "WINEDLLOVERRIDES": "mscoree,mshtml=", "HOME": home, "DISPLAY": self.display.name}
         self.env.pop("HOST_COMMAND_LINE", None)
         try:
             # One server for every run keeps each start well under a second.
-            os.makedirs(self.prefix)
+            os.makedirs(self.path)
             started = time.monotonic()
             subprocess.run([self.server, "-p"], env=self.env, check=True, timeout=60)
-            self._wine("wineboot", "-i", timeout=300)
+            self.wine("wineboot", "-i", timeout=300)
             print(f"Wine prefix made in {time.monotonic() - started:.1f} s", file=sys.stderr)
         except BaseException:
             self.stop()
@@ -281,9 +297,8 @@ class WineTarget(Target):
         finally:
             if display:
                 display.stop()
-            super().stop()
 
-    def _wine(self, *arguments, timeout=60, check=True):
+    def wine(self, *arguments, timeout=60, check=True):
         # Into a file, not a pipe: the Wine services the first call starts
         # inherit its output and would hold a pipe open for good.
         with tempfile.TemporaryFile() as output:
@@ -295,28 +310,14 @@ class WineTarget(Target):
             raise RuntimeError(f"wine {' '.join(arguments)} failed: {done.stdout}")
         return done
 
-    @staticmethod
-    def _dos(posix_path):
-        return "Z:" + posix_path.replace("/", "\\")
-
-    def _posix(self, dos_path):
+    def posix(self, dos_path):
         assert dos_path[:3].upper() == "C:\\"
-        return os.path.join(self.prefix, "drive_c", *dos_path[3:].split("\\"))
+        return os.path.join(self.path, "drive_c", *dos_path[3:].split("\\"))
 
-    def prepare(self, scenario, expand):
-        # One import clears what the last scenario left and seeds this one.
-        seed = os.path.join(self.work, "seed.reg")
-        self.write_seed(seed, scenario, expand, replace=True)
-        self._wine("regedit", "/S", self._dos(seed))
-        for client in scenario.clients:
-            self._place(client)
-        for folder in scenario.hidden:
-            self._wine("attrib", "+h", folder)
-
-    def _place(self, dos_path):
-        """Copies the stand-in client to `dos_path`, noting the first folder
-        made for it so that it goes again after the scenario."""
-        path = self._posix(dos_path)
+    def place(self, source, dos_path):
+        """Copies `source` to `dos_path`, noting the first folder made for it
+        so that it goes again when the prefix is cleared."""
+        path = self.posix(dos_path)
         folder = os.path.dirname(path)
         while not os.path.exists(os.path.dirname(folder)):
             folder = os.path.dirname(folder)
@@ -324,9 +325,9 @@ class WineTarget(Target):
             self.made.append(folder)
         else:
             self.made.append(path)
-        _copy_executable(self.client, path)
+        _copy_executable(source, path)
 
-    def finish(self):
+    def clear(self):
         for path in reversed(self.made):
             if os.path.isdir(path):
                 shutil.rmtree(path, ignore_errors=True)
@@ -334,25 +335,79 @@ class WineTarget(Target):
                 os.remove(path)
         self.made = []
 
+
+class InWinePrefix:
+    """A target whose runs share one WinePrefix, `self.prefix`, made when
+    the target starts and cleared after every scenario."""
+
+    def start(self):
+        super().start()
+        try:
+            self.prefix.start(self.work)
+        except BaseException:
+            super().stop()
+            raise
+
+    def stop(self):
+        try:
+            self.prefix.stop()
+        finally:
+            super().stop()
+
+    def finish(self):
+        self.prefix.clear()
+
+
+class WineTarget(InWinePrefix, Target):
+    """tovrik.exe under Wine: one fresh prefix for the whole run, of the
+    width of the program, its "America Online" key deleted and the
+    scenario's clients removed after every scenario; the sheet found on
+    Xvfb and driven with keys."""
+
+    name = "wine"
+
+    def __init__(self, program, client, probe, screenshots, loader, bits):
+        super().__init__(program, client)
+        self.prefix = WinePrefix(loader, bits)
+        self.probe = probe
+        self.screenshots = screenshots
+
+    @property
+    def display(self):
+        return self.prefix.display
+
+    @staticmethod
+    def _dos(posix_path):
+        return "Z:" + posix_path.replace("/", "\\")
+
+    def prepare(self, scenario, expand):
+        # One import clears what the last scenario left and seeds this one.
+        seed = os.path.join(self.work, "seed.reg")
+        self.write_seed(seed, scenario, expand, replace=True)
+        self.prefix.wine("regedit", "/S", self._dos(seed))
+        for client in scenario.clients:
+            self.prefix.place(self.client, client)
+        for folder in scenario.hidden:
+            self.prefix.wine("attrib", "+h", folder)
+
     def as_seen_by_client(self, command_line):
         # Wine's WinExec quotes an unquoted program path with a space in it.
-        end = command_line.upper().find(".EXE") + 4
-        program = command_line[:end]
-        return f'"{program}"{command_line[end:]}' if " " in program else command_line
+        program, rest = _program_and_rest(command_line)
+        return f'"{program}"{rest}' if " " in program else command_line
 
     def registry(self):
-        done = self._wine("reg", "query", SETTINGS_ROOT, "/s", check=False)
+        done = self.prefix.wine("reg", "query", SETTINGS_ROOT, "/s", check=False)
         return parse_reg_query(done.stdout) if done.returncode == 0 else {}
 
     def look(self):
         """The sheet as the probe sees it from outside, or None."""
-        done = self._wine(self.probe, TITLE, check=False)
+        done = self.prefix.wine(self.probe, TITLE, check=False)
         return parse_probe(done.stdout) if done.returncode == 0 else None
 
     def run(self, run, expected_starts):
         log = self.next_log()
-        env = {**self.env, "STAND_IN_CLIENT_LOG": self._dos(log)}
-        process = subprocess.Popen([self.loader, self.copy_path(run.copy)], env=env, cwd=self.work,
+        env = {**self.prefix.env, "STAND_IN_CLIENT_LOG": self._dos(log)}
+        process = subprocess.Popen([self.prefix.loader, self.copy_path(run.copy)], env=env, cwd=self.work,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         sheets = []
         try:
@@ -410,6 +465,47 @@ class WineTarget(Target):
                     self.display.type(window, action[1])
                 else:
                     self.display.press(window, "BackSpace")
+
+
+class HostWineTarget(InWinePrefix, HostTarget):
+    """The host program with a Windows client: drive C: is the drive_c of a
+    fresh prefix named by WINEPREFIX, and the program starts the client
+    through the Wine loader in TOVRIK_WINE. Every other run names drive C:
+    by TOVRIK_DRIVE_C alone, so that the program itself must tell Wine the
+    prefix. The client keeps its log on drive C:."""
+
+    name = "host-wine"
+    can_withhold_wine = True
+
+    def __init__(self, program, client, loader, bits):
+        super().__init__(program, client)
+        self.prefix = WinePrefix(loader, bits)
+        self.withhold_wine = False
+
+    def prepare_drive(self, scenario):
+        self.withhold_wine = scenario.without_wine
+        for client in scenario.clients:
+            self.prefix.place(self.client, client)
+
+    def _posix(self, dos_path):
+        return self.prefix.posix(dos_path)
+
+    def environment(self):
+        self.runs += 1
+        log = f"C:\\client-{self.runs}.log"
+        env = {**self.prefix.env, "TOVRIK_WINE": self.prefix.loader, "STAND_IN_CLIENT_LOG": log}
+        env.pop("TOVRIK_DRIVE_C", None)
+        if self.runs % 2 == 0:
+            env["TOVRIK_DRIVE_C"] = os.path.join(env.pop("WINEPREFIX"), "drive_c")
+        if self.withhold_wine:
+            del env["TOVRIK_WINE"]
+            env["PATH"] = os.path.join(self.work, "links")
+        return env, self.prefix.posix(log)
+
+    def as_seen_by_client(self, command_line):
+        # Wine gives its program the path it was started with in quotes.
+        program, rest = _program_and_rest(command_line)
+        return f'"{program}"{rest}'
 
 
 def _unescape_probe(text):

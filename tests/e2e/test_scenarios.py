@@ -3,6 +3,8 @@
   test_scenarios.py host --program build/host/tovrik --client build/host/stand_in_client
   test_scenarios.py wine --wine /usr/lib/wine/wine64 --bits 64 --program build/win64/tovrik.exe
                          --client stand_in_client.exe --probe sheet_probe.exe --screenshots DIR
+  test_scenarios.py host-wine --wine /usr/lib/wine/wine64 --bits 64 --program build/host/tovrik
+                              --client stand_in_client.exe
 
 A machine that cannot execute programs of the Wine loader's kind at all
 (the kernel refuses them: "Exec format error") skips the Wine run with exit
@@ -57,11 +59,13 @@ class ScenarioTest(unittest.TestCase):
         return expand(text, self.user)
 
     def run_scenario(self, scenario):
+        if scenario.without_wine and not self.target.can_withhold_wine:
+            self.skipTest("only where the host program starts a Windows client through Wine")
         try:
             self.target.prepare(scenario, self.expand)
             for number, run in enumerate(scenario.runs, 1):
                 with self.subTest(run=number, copy=run.copy):
-                    self.check_run(run)
+                    self.check_run(run, scenario.without_wine)
             after = scenario.seed if scenario.after is None else scenario.after
             self.assertEqual(self.target.registry(),
                              {key.upper(): self.expand(value) for key, value in after.items()},
@@ -69,14 +73,22 @@ class ScenarioTest(unittest.TestCase):
         finally:
             self.target.finish()
 
-    def check_run(self, run):
-        outcome = self.target.run(run, len(run.started))
+    def check_run(self, run, without_wine=False):
+        outcome = self.target.run(run, 0 if without_wine else len(run.started))
         self.assertEqual(outcome.exit_code, 0, "exit code")
         self.assertEqual(outcome.complaints, [], "the sheet could be driven as the scenario says")
         if run.sheet is None:
             self.assertEqual(outcome.sheets, [], "no window may appear")
-        self.assertEqual(outcome.started, [self.target.as_seen_by_client(self.expand(line))
-                                           for line in run.started], "command lines the client got")
+        if without_wine:
+            self.assertEqual(outcome.started, [], "nothing started without Wine")
+            self.assertEqual(len(outcome.messages), len(run.started), "one line for each start")
+            for message, line in zip(outcome.messages, run.started):
+                program = line[:line.upper().find(".EXE") + 4]
+                self.assertRegex(message, "^tovrik: " + re.escape(program) +
+                                 r" is a Windows program: Wine is needed\b.*\bTOVRIK_WINE\b")
+        else:
+            self.assertEqual(outcome.started, [self.target.as_seen_by_client(self.expand(line))
+                                               for line in run.started], "command lines the client got")
         # The host's sheet is seen only through what it saves and starts.
         if run.sheet and outcome.sheets:
             self.check_settings_page(outcome.sheets[0], run.sheet)
@@ -144,27 +156,30 @@ def refused_by_kernel(program):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawTextHelpFormatter)
-    parser.add_argument("target", choices=("host", "wine"))
+    parser.add_argument("target", choices=("host", "wine", "host-wine"))
     parser.add_argument("--program", required=True)
     parser.add_argument("--client", required=True)
     parser.add_argument("--probe")
-    parser.add_argument("--wine", default="wine", help="the Wine loader that runs the program")
+    parser.add_argument("--wine", default="wine", help="the Wine loader that runs the program or the client")
     parser.add_argument("--bits", type=int, choices=(32, 64), default=32,
-                        help="the width of the program, and so of the prefix")
+                        help="the width of the Windows program, and so of the prefix")
     parser.add_argument("--screenshots", default=os.path.join(os.getcwd(), "screenshots"))
     options, rest = parser.parse_known_args()
     for path in (options.program, options.client, options.probe):
         if path and not os.path.isfile(path):
             parser.error(f"{path} is missing: build it first")
+    if options.target != "host" and refused_by_kernel(options.wine):
+        print(f"SKIPPED: this machine cannot execute {options.bits}-bit programs: the kernel refuses "
+              f"{options.wine} (Exec format error)")
+        sys.exit(SKIPPED)
     if options.target == "host":
         ScenarioTest.target = targets.HostTarget(options.program, options.client)
+    elif options.target == "host-wine":
+        ScenarioTest.target = targets.HostWineTarget(options.program, options.client, options.wine,
+                                                     options.bits)
     else:
         if not options.probe:
             parser.error("the wine target needs --probe")
-        if refused_by_kernel(options.wine):
-            print(f"SKIPPED: this machine cannot execute {options.bits}-bit programs: the kernel refuses "
-                  f"{options.wine} (Exec format error)")
-            sys.exit(SKIPPED)
         ScenarioTest.target = targets.WineTarget(options.program, options.client, options.probe,
                                                  options.screenshots, options.wine, options.bits)
     # Xvfb and the wine server go also when the run is stopped from outside.

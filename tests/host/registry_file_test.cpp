@@ -18,6 +18,7 @@
 #include "host/registry_values.h"
 #include "shortcut/settings_store.h"
 #include "support/product_fixture.h"
+#include "support/scoped_environment.h"
 
 namespace {
 
@@ -32,32 +33,6 @@ protected:
         ASSERT_EQ((ssize_t)text.size(), write(fd, text.data(), text.size()));
         close(fd);
     }
-};
-
-// Sets an environment variable for one test.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char *name, const char *value) : name_(name)
-    {
-        const char *old = getenv(name);
-        had_ = old != NULL;
-        old_ = old ? old : "";
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnvironment()
-    {
-        if (had_)
-            setenv(name_.c_str(), old_.c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-
-private:
-    std::string name_, old_;
-    bool had_;
 };
 
 mode_t ModeOf(const std::string &path)
