@@ -161,8 +161,9 @@ bool ParseData(TextCursor *cursor, const char *p, const char *end, RegistryValue
     return false;
 }
 
-/* One value line, `@=...` or `"name"=...`, with any continuation lines. */
-bool ParseValueLine(TextCursor *cursor, const char *p, const char *end, RegistryValue *value)
+/* One value line, `@=...` or `"name"=...`, with any continuation lines;
+ * `@=-` and `"name"=-` delete the value, which `remove` tells. */
+bool ParseValueLine(TextCursor *cursor, const char *p, const char *end, RegistryValue *value, bool *remove)
 {
     if (*p == '@') {
         value->name.clear();
@@ -174,7 +175,8 @@ bool ParseValueLine(TextCursor *cursor, const char *p, const char *end, Registry
     if (p == end || *p != '=')
         return false;
     p = SkipBlanks(p + 1, end);
-    return p < end && ParseData(cursor, p, end, value);
+    *remove = p < end && *p == '-' && SkipBlanks(p + 1, end) == end;
+    return *remove || (p < end && ParseData(cursor, p, end, value));
 }
 
 void SetValue(RegistryKey *key, RegistryValue *value)
@@ -199,12 +201,33 @@ size_t ParseValueLines(TextCursor *cursor, RegistryKey *key)
             continue;
         size_t line = cursor->lineNumber;
         RegistryValue value;
-        if (ParseValueLine(cursor, begin, end, &value) && key)
+        bool remove = false;
+        if (!ParseValueLine(cursor, begin, end, &value, &remove)) {
+            if (!bad)
+                bad = line;
+        } else if (key && remove) {
+            if (RegistryValue *existing = FindValue(key, value.name))
+                key->values.erase(key->values.begin() + (existing - key->values.data()));
+        } else if (key) {
             SetValue(key, &value);
-        else if (!bad)
-            bad = line;
+        }
     }
     return bad;
+}
+
+/* Drops the key at `path` and everything below it; the root stays. */
+void RemoveKeyPath(RegistryKey *root, const std::string &path)
+{
+    size_t slash = path.rfind('\\');
+    RegistryKey *parent = slash == std::string::npos ? root : FindKeyPath(root, path.substr(0, slash));
+    const char *name = path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
+    RegistryKey *child = parent && !path.empty() ? FindChildKey(*parent, name, strlen(name)) : NULL;
+    for (size_t i = 0; child && i < parent->children.size(); ++i) {
+        if (parent->children[i].get() == child) {
+            parent->children.erase(parent->children.begin() + i);
+            return;
+        }
+    }
 }
 
 /* The key path of a section line "[HKEY_CURRENT_USER\...]", without the
@@ -459,7 +482,14 @@ size_t ParseRegistryText(const char *text, size_t length, RegistryKey *root)
             break;
         std::string path;
         bool created = false;
-        if (ParseSectionLine(begin, end, &path)) {
+        const char *bracket = SkipBlanks(begin, end);
+        const bool remove = end - bracket > 1 && bracket[0] == '[' && bracket[1] == '-';
+        const std::string kept = remove ? "[" + std::string(bracket + 2, end) : std::string();
+        if (remove && ParseSectionLine(kept.data(), kept.data() + kept.size(), &path)) {
+            /* "[-HKEY_CURRENT_USER\...]" deletes the key and all below it. */
+            RemoveKeyPath(root, path);
+            key = NULL;
+        } else if (!remove && ParseSectionLine(begin, end, &path)) {
             key = CreateKeyPath(root, path, &created);
         } else {
             key = NULL;
