@@ -33,6 +33,7 @@ def main():
     env.pop("DISPLAY", None)
     try:
         os.makedirs(env["HOME"])
+        os.makedirs(env["WINEPREFIX"])
         os.makedirs(os.path.join(work, "drive_t"))
         subprocess.run([server, "-p"], env=env, check=True, timeout=60)
         subprocess.run([args.wine, "wineboot", "-i"], env=env, check=True, timeout=300,
