@@ -3,7 +3,7 @@
 
 #include <stdio.h>
 
-std::vector<std::string> ConformanceTest::List(const std::string &pattern, bool withWords)
+std::vector<std::string> ListNames(const std::string &pattern, bool withWords)
 {
     std::vector<std::string> names;
     WIN32_FIND_DATAA entry;
@@ -22,4 +22,9 @@ std::vector<std::string> ConformanceTest::List(const std::string &pattern, bool 
     EXPECT_EQ(DWORD(ERROR_NO_MORE_FILES), GetLastError()) << pattern;
     EXPECT_TRUE(FindClose(listing));
     return names;
+}
+
+std::vector<std::string> ConformanceTest::List(const std::string &pattern, bool withWords)
+{
+    return ListNames(pattern, withWords);
 }

@@ -28,6 +28,10 @@ struct Difference {
     const char *reason;
 };
 
+// Every name of a listing, in order, as "NAME 0xWORD" or the bare name;
+// empty when FindFirstFileA fails. The end must be 18 and the close good.
+std::vector<std::string> ListNames(const std::string &pattern, bool withWords);
+
 // True in the build that runs against the platform.
 extern const bool kOnPlatform;
 

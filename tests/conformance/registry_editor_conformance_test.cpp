@@ -35,6 +35,15 @@ protected:
         for (const Read &read : c.reads)
             EXPECT_EQ(read.text, StoredText(read.subKey)) << read.subKey;
     }
+
+    // Each row as written on Linux and as exported on Windows.
+    template <size_t N> void CheckAll(const Case (&cases)[N])
+    {
+        for (const Case &c : cases) {
+            Check(c, "\n");
+            Check(c, "\r\n");
+        }
+    }
 };
 
 TEST_F(RegistryEditor, ImportsQuotedTextWithItsEscapes)
@@ -58,10 +67,7 @@ TEST_F(RegistryEditor, ImportsQuotedTextWithItsEscapes)
           { { "E12", kMissing }, { "E13", "yes" } } },
         { "trailing backslash on a key", "[HKEY_CURRENT_USER\\E14\\]\n@=\"v\"\n", { { "E14", "v" } } },
     };
-    for (const Case &c : cases) {
-        Check(c, "\n");
-        Check(c, "\r\n");
-    }
+    CheckAll(cases);
 }
 
 TEST_F(RegistryEditor, ImportsHexValueTypes)
@@ -72,10 +78,7 @@ TEST_F(RegistryEditor, ImportsHexValueTypes)
           { { "H2", "a\r\nb" } } },
         { "upper-case hex digits", "[HKEY_CURRENT_USER\\H3]\n@=hex(1):4A,4B,00\n", { { "H3", "JK" } } },
     };
-    for (const Case &c : cases) {
-        Check(c, "\n");
-        Check(c, "\r\n");
-    }
+    CheckAll(cases);
 }
 
 TEST_F(RegistryEditor, DeletesKeysAndValues)
@@ -92,10 +95,7 @@ TEST_F(RegistryEditor, DeletesKeysAndValues)
           "[HKEY_CURRENT_USER\\D4\\Sub]\n@=\"old\"\n[-HKEY_CURRENT_USER\\D4]\n[HKEY_CURRENT_USER\\D4\\Sub]\n",
           { { "D4\\Sub", "" } } },
     };
-    for (const Case &c : cases) {
-        Check(c, "\n");
-        Check(c, "\r\n");
-    }
+    CheckAll(cases);
 }
 
 } // namespace

@@ -19,14 +19,7 @@ protected:
         memset(buffer_, kGuard, sizeof buffer_);
     }
 
-    bool BufferUntouchedFrom(size_t offset) const
-    {
-        for (size_t i = offset; i < sizeof buffer_; ++i) {
-            if (buffer_[i] != kGuard)
-                return false;
-        }
-        return true;
-    }
+    bool BufferUntouchedFrom(size_t offset) const { return UntouchedFrom(buffer_, sizeof buffer_, offset, kGuard); }
 
     char buffer_[32];
 };
