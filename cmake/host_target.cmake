@@ -76,7 +76,13 @@ if(BUILD_TESTING)
     ${CMAKE_SOURCE_DIR}/tests/locator/*.cpp
     ${CMAKE_SOURCE_DIR}/tests/host/*.cpp
     ${CMAKE_SOURCE_DIR}/tests/support/*.cpp
-    ${CMAKE_SOURCE_DIR}/tests/hardening/*.cpp)
+    ${CMAKE_SOURCE_DIR}/tests/hardening/*.cpp
+    ${CMAKE_SOURCE_DIR}/tests/conformance/*_test.cpp)
+  # The conformance tables over the layer; tests/conformance builds them
+  # over the platform too, with fixture_windows.cpp.
+  list(APPEND test_sources
+    ${CMAKE_SOURCE_DIR}/tests/conformance/fixture.cpp
+    ${CMAKE_SOURCE_DIR}/tests/conformance/fixture_host.cpp)
   add_executable(tovrik_tests ${test_sources})
   target_include_directories(tovrik_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(tovrik_tests PRIVATE tovrik_product GTest::gtest GTest::gtest_main)

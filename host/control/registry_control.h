@@ -21,8 +21,8 @@
  *   when it is rewritten; comments are not.
  * - A key name with a line break, which the file cannot hold, is refused
  *   with ERROR_INVALID_PARAMETER.
- * - RegOpenKeyA and RegCreateKeyA check the base handle even when the
- *   subkey is NULL or "".
+ * - RegOpenKeyA checks the base handle even when the subkey is NULL or ""
+ *   (see windows.h).
  * - RegQueryValueA gives a default value of another type as its bytes. */
 void HostSetRegistryFile(const char *posixPath);
 

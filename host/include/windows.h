@@ -112,12 +112,14 @@ typedef LONG LSTATUS;
 #define ERROR_NO_MORE_FILES 18L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_INVALID_NAME 123L
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
 #define ERROR_DIRECTORY 267L
 #define ERROR_REGISTRY_CORRUPT 1015L
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
+#define ERROR_CANT_RESOLVE_FILENAME 1921L
 
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD error);
@@ -196,13 +198,15 @@ typedef struct _WIN32_FIND_DATAA {
  * names in ordinal order of their upper case. The last name is a pattern:
  * `*` takes any run, `?` one character, other characters compare without
  * regard to case, and a final ".*" also takes a name without a dot ("*.*"
- * takes every name). Errors: 3 for a missing folder or one on no mapped
- * drive, 267 when the folder is a file, 2 when no name matches, 206 for a
- * path of MAX_PATH or more characters.
+ * takes every name). Errors: 3 for a missing folder, one on no mapped
+ * drive, or a path through a file or dangling link; 123 when the folder
+ * named is a file or a dangling link; 1921 for a link loop on the way; 2
+ * when no name matches, but 18 when the only names that match are links
+ * left out (below); 206 for a path of MAX_PATH or more characters.
  * Attribute words: folder 0x10, file 0x20; a dot name adds hidden; a folder
  * with no write bit adds read-only; the hidden and system bits of the
  * extended attribute user.DOSATTRIB are added; a link to a folder is 0x410
- * plus its target's hidden and system bits; a link to a file lists as a
+ * plus its target's read-only, hidden and system bits; a link to a file lists as a
  * file; dangling links and link loops are left out. Unlike the platform,
  * regular files are listed without a look at their inode, so they carry
  * no read-only or DOSATTRIB bits and a size and times of 0 (see
@@ -210,12 +214,16 @@ typedef struct _WIN32_FIND_DATAA {
  * Names are the host's UTF-8 names in code page 1252. A name that it
  * cannot show exactly, that is not UTF-8, or that holds a character the
  * platform forbids in names (\ / : * ? " < > | and controls) is left out,
- * so every listed name leads back to its entry. cAlternateFileName is
+ * so every listed name leads back to its entry; Wine lists such a name in
+ * a form of its own that does not. cAlternateFileName is
  * always empty: the host makes no short names. */
 HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData);
-/* The next entry; FALSE with 18 at the end of the listing, 6 for a handle
- * that is not an open listing. */
+/* The next entry; FALSE with 18 at the end of the listing, and again on
+ * each later call; 6 for a handle that is not an open listing. */
 BOOL WINAPI FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findData);
+/* FALSE with 6 for NULL, INVALID_HANDLE_VALUE or a closed listing. Unlike
+ * Wine, which calls any readable pointer closed and returns TRUE, the layer
+ * refuses every handle that is not an open listing. */
 BOOL WINAPI FindClose(HANDLE findFile);
 
 /* ---- Registry and user name (ADVAPI32) ---- */
@@ -223,10 +231,32 @@ BOOL WINAPI FindClose(HANDLE findFile);
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)0x80000001)
 #define REG_SZ 1
 
+/* Key paths as the platform reads them: names compare without regard to
+ * case; backslashes after the first name, repeated or trailing, only
+ * separate names; a leading backslash is 161 and makes nothing; '/' is an
+ * ordinary character. A NULL base handle is 6 before the out handle is
+ * touched; any other failure sets it to NULL.
+ * RegOpenKeyA: a missing key is 2; a NULL or "" subkey gives the base
+ * handle itself. Unlike Wine, which hands that base back unlooked-at, the
+ * layer refuses a base that is not open with 6 and NULL, as RegCreateKeyA
+ * does on both, so a closed key is never taken for a live one.
+ * RegCreateKeyA: every missing level is made; a NULL or "" subkey gives a
+ * new handle to the base key. */
 LSTATUS WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result);
 LSTATUS WINAPI RegCreateKeyA(HKEY key, LPCSTR subKey, PHKEY result);
+/* The default value of the subkey (NULL or "": of the key itself). A
+ * handle that is not open is 6 and a missing subkey 2, buffer and size
+ * untouched. A value that does not fit whole is 234 with the size it needs
+ * and the buffer untouched; a NULL buffer gives the size. A key without a
+ * default value reads as "" (size 1). Unlike Wine, which writes that ""
+ * even into a buffer of size 0 and calls it success, the layer writes
+ * nothing it has no room for and gives 234 and size 1. */
 LSTATUS WINAPI RegQueryValueA(HKEY key, LPCSTR subKey, LPSTR data, PLONG size);
+/* Stores the text up to its NUL as REG_SZ, whatever `size` says, making
+ * every missing level; another type or NULL data is 87 and makes nothing. */
 LSTATUS WINAPI RegSetValueA(HKEY key, LPCSTR subKey, DWORD type, LPCSTR data, DWORD size);
+/* 6 for a handle that is not open, a second close included. The layer
+ * never gives a handle value out twice; the platform may. */
 LSTATUS WINAPI RegCloseKey(HKEY key);
 
 /* The login name of the process's user id in code page 1252. A letter the

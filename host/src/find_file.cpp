@@ -56,6 +56,7 @@ struct Listing {
     std::vector<Entry> entries; /* "." and ".." first, then sorted */
     size_t next = 0;
     size_t lastGiven = 0;
+    size_t matchedButLeftOut = 0; /* dangling links and link loops */
 
     Listing() = default;
     Listing(const Listing &) = delete;
@@ -296,10 +297,10 @@ bool DescribeEntry(const Listing &listing, const char *name, unsigned char type,
     TakeTimesAndSize(info, entry);
     if (S_ISDIR(info.st_mode)) {
         entry->dosBits = DosBitsAtPath(listing.posixDir + "/" + name, isLink, info.st_dev);
+        /* A link to a folder takes its target's read-only bit too. */
+        entry->attributes = FILE_ATTRIBUTE_DIRECTORY | hidden | ReadOnlyBit(info) | entry->dosBits;
         if (isLink)
-            entry->attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | hidden | entry->dosBits;
-        else
-            entry->attributes = FILE_ATTRIBUTE_DIRECTORY | hidden | ReadOnlyBit(info) | entry->dosBits;
+            entry->attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
         return true;
     }
     entry->attributes = FILE_ATTRIBUTE_ARCHIVE | hidden;
@@ -323,8 +324,10 @@ void AddHostEntry(Listing *listing, const char *name, unsigned char type, const 
     if (!everything && !MatchesFrom(pattern, ansi.c_str()))
         return;
     Entry entry;
-    if (!DescribeEntry(*listing, name, type, &entry))
+    if (!DescribeEntry(*listing, name, type, &entry)) {
+        ++listing->matchedButLeftOut;
         return;
+    }
     entry.name = AddText(listing, name, length);
     entry.ansi = isAscii ? entry.name : AddText(listing, ansi.data(), ansi.size());
     entry.key = (uint32_t)listing->pool.size();
@@ -383,14 +386,25 @@ bool ReadListing(Listing *listing, const char *pattern, bool withDots, DWORD fol
     return true;
 }
 
-DWORD ErrorOfOpen(int error)
+/* The platform's error for a folder that would not open. A file or a
+ * dangling link named as the folder is an invalid name there; a file or
+ * dangling link further up the path is a path not found; a link loop
+ * anywhere cannot be resolved. */
+DWORD ErrorOfOpen(int error, const std::string &posixDir)
 {
+    struct stat info;
     switch (error) {
     case EACCES:
     case EPERM:
         return ERROR_ACCESS_DENIED;
+    case ELOOP:
+        return ERROR_CANT_RESOLVE_FILENAME;
     case ENOTDIR:
-        return ERROR_DIRECTORY;
+        return stat(posixDir.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) ? ERROR_INVALID_NAME
+                                                                            : ERROR_PATH_NOT_FOUND;
+    case ENOENT:
+        return lstat(posixDir.c_str(), &info) == 0 && S_ISLNK(info.st_mode) ? ERROR_INVALID_NAME
+                                                                             : ERROR_PATH_NOT_FOUND;
     case ENOMEM:
         return ERROR_NOT_ENOUGH_MEMORY;
     default:
@@ -437,7 +451,7 @@ bool OpenByPath(Listing *listing, bool *isRoot, DWORD *error)
         listing->posixDir.pop_back();
     listing->fd = open(listing->posixDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listing->fd < 0) {
-        *error = ErrorOfOpen(errno);
+        *error = ErrorOfOpen(errno, listing->posixDir);
         return false;
     }
     *isRoot = listing->posixDir == "/" || listing->posixDir == HostDriveCFolder();
@@ -510,7 +524,8 @@ HANDLE StartListing(LPCSTR fileName, LPWIN32_FIND_DATAA data)
         return INVALID_HANDLE_VALUE;
     }
     if (listing->entries.empty()) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
+        /* Names that matched but were left out end the listing at once. */
+        SetLastError(listing->matchedButLeftOut ? ERROR_NO_MORE_FILES : ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     FindState &state = State();

@@ -43,23 +43,29 @@ HKEY NewHandle(const std::string &path)
     return (HKEY)value;
 }
 
-/* Joins a handle's path and a subkey. A trailing backslash is ignored; a
- * leading one, an empty name inside, or a line break (which the file
- * cannot hold in a key name) is a bad path. */
+/* Joins a handle's path and a subkey as the platform reads a key path:
+ * backslashes after the first name, repeated or trailing, only separate
+ * names; a leading one is a bad path. A line break, which the file cannot
+ * hold in a key name, is refused. */
 LSTATUS JoinPath(HKEY key, LPCSTR subKey, std::string *path)
 {
     if (!PathOfHandle(key, path))
         return ERROR_INVALID_HANDLE;
     if (!subKey || !*subKey)
         return ERROR_SUCCESS;
-    std::string sub = subKey;
-    if (sub.back() == '\\')
-        sub.pop_back();
-    if (sub.empty() || sub.front() == '\\' || sub.back() == '\\' || sub.find("\\\\") != std::string::npos)
+    if (subKey[0] == '\\')
         return ERROR_BAD_PATHNAME;
-    if (sub.find_first_of("\r\n") != std::string::npos)
+    if (strpbrk(subKey, "\r\n"))
         return ERROR_INVALID_PARAMETER;
-    *path = path->empty() ? sub : *path + '\\' + sub;
+    for (const char *name = subKey; *name;) {
+        size_t length = strcspn(name, "\\");
+        if (length) {
+            if (!path->empty())
+                *path += '\\';
+            path->append(name, length);
+        }
+        name += length + (name[length] == '\\');
+    }
     return ERROR_SUCCESS;
 }
 
@@ -73,8 +79,10 @@ LSTATUS CreateKey(const std::string &path)
     });
 }
 
-/* RegOpenKeyA and RegCreateKeyA: the subkey NULL or "" gives the base
- * handle itself; only a create makes what is missing. */
+/* RegOpenKeyA and RegCreateKeyA. With the subkey NULL or "", an open
+ * gives the base handle itself and a create a new handle to the same key;
+ * only a create makes what is missing. A NULL base handle is refused
+ * before the out handle is touched; any other failure sets it to NULL. */
 LSTATUS OpenKey(HostCall call, HKEY key, LPCSTR subKey, PHKEY result)
 {
     DWORD forced;
@@ -82,14 +90,16 @@ LSTATUS OpenKey(HostCall call, HKEY key, LPCSTR subKey, PHKEY result)
         return (LSTATUS)forced;
     if (!result)
         return ERROR_INVALID_PARAMETER;
+    if (!key)
+        return ERROR_INVALID_HANDLE;
     bool create = call == HOST_CALL_REG_CREATE_KEY;
     std::string path;
     LSTATUS status = JoinPath(key, subKey, &path);
-    if (status == ERROR_SUCCESS && (!subKey || !*subKey)) {
+    if (status == ERROR_SUCCESS && !create && (!subKey || !*subKey)) {
         *result = key;
         return ERROR_SUCCESS;
     }
-    if (status == ERROR_SUCCESS && !RegistryFileReadKey(path, NULL))
+    if (status == ERROR_SUCCESS && !path.empty() && !RegistryFileReadKey(path, NULL))
         status = create ? CreateKey(path) : ERROR_FILE_NOT_FOUND;
     *result = status == ERROR_SUCCESS ? NewHandle(path) : NULL;
     return status;

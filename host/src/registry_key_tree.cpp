@@ -93,6 +93,21 @@ RegistryKey *FindKeyPath(RegistryKey *root, const std::string &path)
     return key;
 }
 
+void RemoveKeyPath(RegistryKey *root, const std::string &path)
+{
+    if (path.empty())
+        return;
+    size_t slash = path.rfind('\\');
+    RegistryKey *parent = slash == std::string::npos ? root : FindKeyPath(root, path.substr(0, slash));
+    const char *name = path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
+    size_t length = path.size() - (size_t)(name - path.c_str());
+    if (!parent)
+        return;
+    size_t at = ChildPosition(*parent, name, length);
+    if (at < parent->children.size() && SameName(*parent->children[at], name, length))
+        parent->children.erase(parent->children.begin() + at);
+}
+
 RegistryValue *FindValue(RegistryKey *key, const std::string &name)
 {
     for (RegistryValue &value : key->values) {
@@ -100,6 +115,12 @@ RegistryValue *FindValue(RegistryKey *key, const std::string &name)
             return &value;
     }
     return NULL;
+}
+
+void RemoveValue(RegistryKey *key, const std::string &name)
+{
+    if (RegistryValue *value = FindValue(key, name))
+        key->values.erase(key->values.begin() + (value - key->values.data()));
 }
 
 void SetValue(RegistryKey *key, RegistryValue *value)

@@ -34,7 +34,11 @@ RegistryKey *FindChildKey(const RegistryKey &key, const char *name, size_t lengt
  * tells whether any was. */
 RegistryKey *CreateKeyPath(RegistryKey *root, const std::string &path, bool *created);
 RegistryKey *FindKeyPath(RegistryKey *root, const std::string &path);
+/* Drops the key at `path` and everything below it; the root stays. */
+void RemoveKeyPath(RegistryKey *root, const std::string &path);
 RegistryValue *FindValue(RegistryKey *key, const std::string &name);
+/* Drops the value of this name, any case, if the key has one. */
+void RemoveValue(RegistryKey *key, const std::string &name);
 /* Puts the value in the key: a value of the same name, any case, is
  * replaced where it stands, its name spelt as the new one is. */
 void SetValue(RegistryKey *key, RegistryValue *value);

@@ -246,8 +246,9 @@ bool ParseData(TextCursor *cursor, const char *p, const char *end, RegistryValue
     return false;
 }
 
-/* One value line, `@=...` or `"name"=...`, with any continuation lines. */
-bool ParseValueLine(TextCursor *cursor, const char *p, const char *end, RegistryValue *value)
+/* One value line, `@=...` or `"name"=...`, with any continuation lines;
+ * `@=-` and `"name"=-` delete the value, which `remove` tells. */
+bool ParseValueLine(TextCursor *cursor, const char *p, const char *end, RegistryValue *value, bool *remove)
 {
     if (*p == '@') {
         value->name.clear();
@@ -259,7 +260,8 @@ bool ParseValueLine(TextCursor *cursor, const char *p, const char *end, Registry
     if (p == end || *p != '=')
         return false;
     p = SkipBlanks(p + 1, end);
-    return p < end && ParseData(cursor, p, end, value);
+    *remove = p < end && *p == '-' && SkipBlanks(p + 1, end) == end;
+    return *remove || (p < end && ParseData(cursor, p, end, value));
 }
 
 /* Value, comment and blank lines up to the next key line. Values go into
@@ -275,9 +277,12 @@ size_t ParseValueLines(TextCursor *cursor, bool underKey, RegistryKey *key)
         if (begin == end || *begin == ';')
             continue;
         size_t line = cursor->lineNumber;
-        if (!ParseValueLine(cursor, begin, end, &value) || !underKey) {
+        bool remove = false;
+        if (!ParseValueLine(cursor, begin, end, &value, &remove) || !underKey) {
             if (!bad)
                 bad = line;
+        } else if (key && remove) {
+            RemoveValue(key, value.name);
         } else if (key) {
             SetValue(key, &value);
         }
@@ -286,9 +291,10 @@ size_t ParseValueLines(TextCursor *cursor, bool underKey, RegistryKey *key)
 }
 
 /* The key path of a section line "[HKEY_CURRENT_USER\...]", without the
- * root, as a part of the line; a trailing backslash is ignored. False for
- * another root or a path with an empty name in it. */
-bool ParseSectionLine(const char *begin, const char *end, const char **path, size_t *length)
+ * root, as a part of the line; a trailing backslash is ignored. A line
+ * "[-HKEY_CURRENT_USER\...]" deletes that key, which `remove` tells. False
+ * for another root or a path with an empty name in it. */
+bool ParseSectionLine(const char *begin, const char *end, const char **path, size_t *length, bool *remove)
 {
     begin = SkipBlanks(begin, end);
     while (end > begin && IsBlank(end[-1]))
@@ -296,6 +302,9 @@ bool ParseSectionLine(const char *begin, const char *end, const char **path, siz
     if (end - begin < 2 || *begin != '[' || end[-1] != ']')
         return false;
     const char *p = begin + 1, *stop = end - 1;
+    *remove = p < stop && *p == '-';
+    if (*remove)
+        ++p;
     /* The root is spelt as exported nearly always: that is checked first. */
     if ((size_t)(stop - p) < kRootLength
         || (memcmp(p, kRoot, kRootLength) != 0 && CompareKeyPaths(p, kRootLength, kRoot, kRootLength) != 0))
@@ -320,10 +329,10 @@ bool ParseSectionLine(const char *begin, const char *end, const char **path, siz
 }
 
 /* Reads the text as the editor imports it, from its start (`header`) or
- * from a key line. `section(path, length, line)` is told of each key line,
- * with where that line starts, and gives the key its values go in, or
- * NULL to read them without keeping them; a line that is not a key drops
- * the values up to the next key line. Returns the first line not
+ * from a key line. `section(path, length, line, remove)` is told of each
+ * key line, with where that line starts and whether it deletes the key, and
+ * gives the key its values go in, or NULL to read them without keeping
+ * them; a line that is not a key drops the values up to the next key line. Returns the first line not
  * understood, or 0. */
 template <typename OnSection>
 size_t ReadText(TextCursor *cursor, bool header, OnSection section)
@@ -347,9 +356,10 @@ size_t ReadText(TextCursor *cursor, bool header, OnSection section)
             break;
         const char *path;
         size_t pathLength;
-        if (ParseSectionLine(begin, end, &path, &pathLength)) {
+        bool remove;
+        if (ParseSectionLine(begin, end, &path, &pathLength, &remove)) {
             underKey = true;
-            key = section(path, pathLength, line);
+            key = section(path, pathLength, line, remove);
         } else {
             underKey = false;
             key = NULL;
@@ -501,9 +511,13 @@ void AppendKey(std::string *out, std::string *path, const RegistryKey &key, bool
 size_t ParseRegistryText(const char *text, size_t length, RegistryKey *root)
 {
     TextCursor cursor = TextInMemory(text, length, 0);
-    return ReadText(&cursor, true, [root](const char *path, size_t pathLength, uint64_t) {
+    return ReadText(&cursor, true, [root](const char *path, size_t pathLength, uint64_t, bool remove) {
         bool created = false;
-        return CreateKeyPath(root, std::string(path, pathLength), &created);
+        if (!remove)
+            return CreateKeyPath(root, std::string(path, pathLength), &created);
+        /* The values after a deleted key go nowhere. */
+        RemoveKeyPath(root, std::string(path, pathLength));
+        return (RegistryKey *)NULL;
     });
 }
 
@@ -522,13 +536,16 @@ size_t IndexText(TextCursor *cursor, size_t expectedLength, RegistryTextIndex *i
 {
     index->sections.clear();
     index->marks.clear();
+    index->removals.clear();
     index->deepest = 0;
     /* A guess from the size that is seldom short: room not written to costs
      * nothing, as long as it is not asked in gigabytes. */
     index->sections.reserve(std::min(expectedLength / 16, (size_t)1 << 22));
-    size_t bad = ReadText(cursor, true, [index](const char *path, size_t length, uint64_t line) {
+    size_t bad = ReadText(cursor, true, [index](const char *path, size_t length, uint64_t line, bool remove) {
         if (index->sections.size() % RegistryTextIndex::kMarkEvery == 0)
             index->marks.push_back(line);
+        if (remove)
+            index->removals.push_back(index->sections.size());
         RegistryTextIndex::Section section;
         index->deepest = std::max(index->deepest, HashKeyPath(path, length, &section.own, &section.parent));
         index->sections.push_back(section);
@@ -547,6 +564,14 @@ TextCursor CursorAt(const RegistryTextIndex &index, uint64_t offset)
 
 enum class Relation { kNone, kSame, kBelow };
 
+/* Whether deleting the key at `sectionPath` deletes the key at `path`:
+ * it is that key or one above it. The root is never deleted. */
+bool RemovalCovers(const char *sectionPath, size_t length, const std::string &path)
+{
+    return length > 0 && length <= path.size() && SameTextAnyCase(sectionPath, path.data(), length) &&
+           (length == path.size() || path[length] == '\\');
+}
+
 Relation RelationOf(const char *sectionPath, size_t length, const std::string &path)
 {
     if (length < path.size() || !SameTextAnyCase(sectionPath, path.data(), path.size()))
@@ -556,37 +581,71 @@ Relation RelationOf(const char *sectionPath, size_t length, const std::string &p
     return path.empty() || sectionPath[path.size()] == '\\' ? Relation::kBelow : Relation::kNone;
 }
 
+/* Reads the key lines from the one numbered `first` on, telling
+ * `each(number, path, length, remove)` of each until it says stop, and
+ * putting the values of a line in the key it gives back. */
+template <typename OnSection>
+void ReadSectionsFrom(const RegistryTextIndex &index, size_t first, OnSection each)
+{
+    size_t at = first - first % RegistryTextIndex::kMarkEvery;
+    if (at / RegistryTextIndex::kMarkEvery >= index.marks.size())
+        return;
+    TextCursor cursor = CursorAt(index, index.marks[at / RegistryTextIndex::kMarkEvery]);
+    ReadText(&cursor, false, [&](const char *path, size_t length, uint64_t, bool remove) -> RegistryKey * {
+        size_t number = at++;
+        if (number < first)
+            return NULL;
+        return each(number, path, length, remove, &cursor.stop);
+    });
+}
+
 /* How the key line numbered `number` stands to `path`; when it is the key
- * itself and `key` is not NULL, its values are put in `key`. */
+ * itself and `key` is not NULL, its values are put in `key`. A line that
+ * deletes a key stands to none. */
 Relation ReadSection(const RegistryTextIndex &index, size_t number, const std::string &path, RegistryKey *key)
 {
-    size_t at = number - number % RegistryTextIndex::kMarkEvery;
-    TextCursor cursor = CursorAt(index, index.marks[at / RegistryTextIndex::kMarkEvery]);
     Relation relation = Relation::kNone;
-    ReadText(&cursor, false, [&](const char *sectionPath, size_t length, uint64_t) -> RegistryKey * {
-        if (at++ != number) {
-            cursor.stop = at > number;
+    ReadSectionsFrom(index, number, [&](size_t at, const char *sectionPath, size_t length, bool remove,
+                                        bool *stop) -> RegistryKey * {
+        /* Past its values, at the next key line. */
+        *stop = at > number;
+        if (at != number)
             return NULL;
-        }
-        relation = RelationOf(sectionPath, length, path);
+        relation = remove ? Relation::kNone : RelationOf(sectionPath, length, path);
         return relation == Relation::kSame ? key : NULL;
     });
     return relation;
 }
 
-/* Whether any key line is of a key below `path`, read through. */
-bool AnyKeyBelow(const RegistryTextIndex &index, const std::string &path)
+/* Whether a key line from the one numbered `first` on is of a key below
+ * `path`, read through. */
+bool AnyKeyBelow(const RegistryTextIndex &index, size_t first, const std::string &path)
 {
-    if (index.marks.empty())
-        return false;
-    TextCursor cursor = CursorAt(index, index.marks[0]);
     bool below = false;
-    ReadText(&cursor, false, [&](const char *sectionPath, size_t length, uint64_t) -> RegistryKey * {
-        below = RelationOf(sectionPath, length, path) == Relation::kBelow;
-        cursor.stop = below;
+    ReadSectionsFrom(index, first, [&](size_t, const char *sectionPath, size_t length, bool remove,
+                                       bool *stop) -> RegistryKey * {
+        below = !remove && RelationOf(sectionPath, length, path) == Relation::kBelow;
+        *stop = below;
         return NULL;
     });
     return below;
+}
+
+/* The number of the first key line after the last one that deletes the key
+ * at `path` or a key above it: what comes before is gone. */
+size_t FirstAfterRemovals(const RegistryTextIndex &index, const std::string &path)
+{
+    size_t first = 0;
+    for (size_t number : index.removals) {
+        ReadSectionsFrom(index, number, [&](size_t, const char *sectionPath, size_t length, bool,
+                                            bool *stop) -> RegistryKey * {
+            *stop = true;
+            if (RemovalCovers(sectionPath, length, path))
+                first = number + 1;
+            return NULL;
+        });
+    }
+    return first;
 }
 
 } // namespace
@@ -617,20 +676,23 @@ bool FindIndexedKey(const RegistryTextIndex &index, const std::string &path, Reg
         key->values.clear();
     uint16_t own, parent;
     size_t depth = HashKeyPath(path.data(), path.size(), &own, &parent);
+    /* Lines that delete keys are few: only what comes after the last that
+     * deletes this key counts. */
+    size_t first = index.removals.empty() ? 0 : FirstAfterRemovals(index, path);
     /* The key's own lines, each read in turn: a later value replaces an
      * earlier one. */
     bool found = path.empty();
-    for (size_t i = 0; i < index.sections.size() && (key || !found); ++i) {
+    for (size_t i = first; i < index.sections.size() && (key || !found); ++i) {
         if (index.sections[i].own == own)
             found = ReadSection(index, i, path, key) == Relation::kSame || found;
     }
     /* Otherwise a line of a key below it, which makes the levels above. */
-    for (size_t i = 0; i < index.sections.size() && !found; ++i) {
+    for (size_t i = first; i < index.sections.size() && !found; ++i) {
         if (index.sections[i].parent == own)
             found = ReadSection(index, i, path, NULL) == Relation::kBelow;
     }
     /* Only a key two or more levels below is left, when the text has one. */
     if (found || index.deepest < depth + 2)
         return found;
-    return AnyKeyBelow(index, path);
+    return AnyKeyBelow(index, first, path);
 }

@@ -12,7 +12,8 @@
 
 /* Reads the text into `root` as the editor imports it: missing levels are
  * created, a repeated key adds to the first, a later value replaces an
- * earlier one, and a value the editor would drop is dropped. Returns the
+ * earlier one, "[-...]" and "=-" delete a key (with all below it) and a
+ * value, and a value the editor would drop is dropped. Returns the
  * number of the first line that the editor would not take whole (a line
  * that is not a key, a value or a comment, a value with junk after it, a
  * key of another root), or 0 when every line was understood. */
@@ -44,6 +45,7 @@ struct RegistryTextIndex {
     mutable std::string window;
     std::vector<Section> sections; /* in the order of the text */
     std::vector<uint64_t> marks;
+    std::vector<size_t> removals; /* numbers of the key lines that delete a key */
     size_t deepest = 0; /* levels of the deepest key line */
     int readError = 0; /* errno when the file could not be read to its end */
 };

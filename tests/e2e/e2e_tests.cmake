@@ -81,3 +81,15 @@ if(TARGET e2e_win64_programs)
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(e2e_host_wine64 PROPERTIES LABELS "e2e;host;wine" TIMEOUT 600 SKIP_RETURN_CODE 77)
 endif()
+
+# The host layer's conformance tables, built for x86-64 Windows in
+# build/conformance-win64 (tests/conformance/CMakeLists.txt) and run against
+# the platform under 64-bit Wine; the host suite runs the same tables
+# against the layer.
+set(TOVRIK_CONFORMANCE_WIN64_EXE "${CMAKE_SOURCE_DIR}/build/conformance-win64/conformance_tests.exe"
+    CACHE FILEPATH "The conformance tables built for 64-bit Windows")
+add_test(NAME conformance_wine64
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/conformance/run_under_wine.py
+          --wine ${TOVRIK_WINE64} --exe ${TOVRIK_CONFORMANCE_WIN64_EXE}
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+set_tests_properties(conformance_wine64 PROPERTIES LABELS "conformance;wine;windows" TIMEOUT 900)

@@ -1,6 +1,8 @@
 // The tree helpers of find_file_tree.h.
 #include "host/find_file_tree.h"
 
+#include "conformance/fixture.h"
+
 #include <dirent.h>
 #include <stdio.h>
 #include <string.h>
@@ -44,23 +46,7 @@ bool DriveTreeTest::DosAttrib(const std::string &relative, const char *text) con
 
 std::vector<std::string> DriveTreeTest::List(const char *dosPattern, bool withWords) const
 {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE listing = FindFirstFileA(dosPattern, &entry);
-    if (listing == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string name = entry.cFileName;
-        if (withWords) {
-            char word[16];
-            snprintf(word, sizeof word, " 0x%X", (unsigned)entry.dwFileAttributes);
-            name += word;
-        }
-        names.push_back(name);
-    } while (FindNextFileA(listing, &entry));
-    EXPECT_EQ(DWORD(ERROR_NO_MORE_FILES), GetLastError()) << dosPattern;
-    EXPECT_TRUE(FindClose(listing));
-    return names;
+    return ListNames(dosPattern, withWords);
 }
 
 int DriveTreeTest::OpenDescriptors()

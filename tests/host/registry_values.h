@@ -22,4 +22,14 @@ inline LONG StoreText(const std::string &path, const std::string &text)
     return RegSetValueA(HKEY_CURRENT_USER, path.c_str(), REG_SZ, text.c_str(), 0);
 }
 
+// Whether every byte of buffer[offset, size) still holds `guard`.
+inline bool UntouchedFrom(const char *buffer, size_t size, size_t offset, char guard)
+{
+    for (size_t i = offset; i < size; ++i) {
+        if (buffer[i] != guard)
+            return false;
+    }
+    return true;
+}
+
 #endif // TOVRIK_TESTS_HOST_REGISTRY_VALUES_H

@@ -85,7 +85,7 @@ TEST_F(ClientSearchTest, DoesNotEnterFoldersWithAnyOtherAttribute)
     // The file system keeps no archive bit for folders.
     ASSERT_TRUE(HostFixFindAttributes("C:\\ARC", 0x30));
 
-    EXPECT_EQ((Names{ ".dot 0x12", "ARC 0x30", "HID 0x12", "LINK 0x410", "linked 0x11", "RO 0x11", "SYS 0x14" }),
+    EXPECT_EQ((Names{ ".dot 0x12", "ARC 0x30", "HID 0x12", "LINK 0x411", "linked 0x11", "RO 0x11", "SYS 0x14" }),
               List("C:\\*.*", true));
     strcpy(g_app.settings.clientPath, "C:\\KEPT");
     EXPECT_EQ("C:\\KEPT", Search());
