@@ -17,7 +17,7 @@ add_custom_target(comctl32_import DEPENDS ${comctl32_import})
 
 add_executable(tovrik WIN32 ${TOVRIK_PRODUCT_SOURCES} ${TOVRIK_RESOURCE_SCRIPT})
 add_dependencies(tovrik comctl32_import)
-target_include_directories(tovrik PRIVATE ${CMAKE_SOURCE_DIR})
+target_include_directories(tovrik PRIVATE ${TOVRIK_PRODUCT_INCLUDE_ROOT})
 # Windows 4.0 for the 32-bit program; the 64-bit one asks for the first
 # Windows that ran x86-64 programs, 5.2.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)

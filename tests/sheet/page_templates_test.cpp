@@ -2,7 +2,6 @@
 // the compiled resources and held against the pages' published layout.
 #include <gtest/gtest.h>
 
-#include "host/src/dialog_template.h"
 #include "host_control.h"
 #include "res/resource.h"
 
