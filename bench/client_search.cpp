@@ -3,7 +3,7 @@
 // Usage: bench_client_search [--skip-big] [--runs N] [--base DIR]
 // The trees go in a fresh folder under DIR: by default /dev/shm, where the
 // two-million-entry tree is made and removed in a minute or two (an ext4
-// disk took ten times as long), else $TMPDIR or /tmp.
+// disk took ten times as long), else the temporary folder ($TMPDIR).
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -329,10 +329,8 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    if (base.empty()) {
-        const char *tmp = getenv("TMPDIR");
-        base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : tmp && *tmp ? tmp : "/tmp";
-    }
+    if (base.empty())
+        base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::filesystem::temp_directory_path().string();
     std::string pattern = base + "/tovrik-bench-XXXXXX";
     if (!mkdtemp(&pattern[0])) {
         perror("mkdtemp");

@@ -29,6 +29,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <fstream>
 #include <string>
@@ -273,8 +274,8 @@ int main(int argc, char **argv)
     }
     self[length] = '\0';
 
-    char pattern[] = "/tmp/tovrik-bench-XXXXXX";
-    if (!mkdtemp(pattern)) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tovrik-bench-XXXXXX").string();
+    if (!mkdtemp(&pattern[0])) {
         perror("mkdtemp");
         return 1;
     }

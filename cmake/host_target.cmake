@@ -42,22 +42,35 @@ else()
   set(TOVRIK_CURSES_LIBRARIES ${CURSES_LIBRARIES})
 endif()
 
+# The layer: product code sees its include/ only. Its areas' sources and
+# curses stay its own; the controls are a target of their own, for tests,
+# benchmarks and the host's start-up.
 file(GLOB host_layer_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/src/*.cpp)
 list(REMOVE_ITEM host_layer_sources ${CMAKE_SOURCE_DIR}/host/src/entry.cpp)
 add_library(tovrik_host STATIC ${host_layer_sources} ${embedded_resources})
 target_include_directories(tovrik_host
-  PUBLIC ${CMAKE_SOURCE_DIR}/host/include ${CMAKE_SOURCE_DIR}/host
-  PRIVATE ${CURSES_INCLUDE_DIRS})
-target_link_libraries(tovrik_host PUBLIC ${TOVRIK_CURSES_LIBRARIES})
+  PUBLIC ${CMAKE_SOURCE_DIR}/host/include
+  PRIVATE ${CMAKE_SOURCE_DIR}/host/control ${CURSES_INCLUDE_DIRS})
+target_link_libraries(tovrik_host PRIVATE ${TOVRIK_CURSES_LIBRARIES})
+
+add_library(tovrik_host_control INTERFACE)
+target_include_directories(tovrik_host_control INTERFACE ${CMAKE_SOURCE_DIR}/host/control)
+target_link_libraries(tovrik_host_control INTERFACE tovrik_host)
+
+# The layer's own parts, for the fuzz targets that take one of its readers
+# apart on its own (tests/fuzz/fuzz_tests.cmake names them); nothing else.
+add_library(tovrik_host_parts INTERFACE)
+target_include_directories(tovrik_host_parts INTERFACE ${CMAKE_SOURCE_DIR}/host/src)
+target_link_libraries(tovrik_host_parts INTERFACE tovrik_host_control)
 
 add_library(tovrik_product STATIC ${TOVRIK_PRODUCT_SOURCES})
-target_include_directories(tovrik_product PUBLIC ${CMAKE_SOURCE_DIR})
+target_include_directories(tovrik_product PUBLIC ${TOVRIK_PRODUCT_INCLUDE_ROOT})
 # Product code sees the platform's headers only: the layer's include/ folder.
 target_include_directories(tovrik_product SYSTEM PUBLIC ${CMAKE_SOURCE_DIR}/host/include)
 target_link_libraries(tovrik_product PUBLIC tovrik_host)
 
 add_executable(tovrik ${CMAKE_SOURCE_DIR}/host/src/entry.cpp)
-target_link_libraries(tovrik PRIVATE tovrik_product)
+target_link_libraries(tovrik PRIVATE tovrik_product tovrik_host_control)
 if(NOT TOVRIK_SANITIZE)
   target_link_options(tovrik PRIVATE -static-libstdc++ -static-libgcc)
 endif()
@@ -85,12 +98,13 @@ if(BUILD_TESTING)
     ${CMAKE_SOURCE_DIR}/tests/conformance/fixture_host.cpp)
   add_executable(tovrik_tests ${test_sources})
   target_include_directories(tovrik_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  target_link_libraries(tovrik_tests PRIVATE tovrik_product GTest::gtest GTest::gtest_main)
+  target_link_libraries(tovrik_tests PRIVATE tovrik_product tovrik_host_control GTest::gtest GTest::gtest_main)
   target_compile_definitions(tovrik_tests PRIVATE
     TOVRIK_HOST_BINARY="$<TARGET_FILE:tovrik>"
     TOVRIK_STAND_IN_CLIENT="$<TARGET_FILE:stand_in_client>")
   add_dependencies(tovrik_tests tovrik stand_in_client)
-  gtest_discover_tests(tovrik_tests DISCOVERY_TIMEOUT 60)
+  # Rows of a table carry names of their own: no values after them.
+  gtest_discover_tests(tovrik_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
 endif()
 
 # Benchmarks: each bench/*.cpp is a program of its own that prints figures.
@@ -98,7 +112,7 @@ file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 foreach(source ${bench_sources})
   get_filename_component(name ${source} NAME_WE)
   add_executable(bench_${name} ${source})
-  target_link_libraries(bench_${name} PRIVATE tovrik_product)
+  target_link_libraries(bench_${name} PRIVATE tovrik_product tovrik_host_control)
   target_compile_definitions(bench_${name} PRIVATE
     TOVRIK_HOST_BINARY="$<TARGET_FILE:tovrik>"
     TOVRIK_STAND_IN_CLIENT="$<TARGET_FILE:stand_in_client>")

@@ -3,8 +3,6 @@
 # build is the same program for 64-bit Windows.
 enable_language(RC)
 
-add_compile_options(-Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
-
 find_program(TOVRIK_DLLTOOL NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-dlltool REQUIRED)
 set(comctl32_def ${CMAKE_SOURCE_DIR}/cmake/comctl32-${CMAKE_SYSTEM_PROCESSOR}.def)
 set(comctl32_import ${CMAKE_BINARY_DIR}/libcomctl32_ordinal.a)
@@ -17,7 +15,8 @@ add_custom_target(comctl32_import DEPENDS ${comctl32_import})
 
 add_executable(tovrik WIN32 ${TOVRIK_PRODUCT_SOURCES} ${TOVRIK_RESOURCE_SCRIPT})
 add_dependencies(tovrik comctl32_import)
-target_include_directories(tovrik PRIVATE ${CMAKE_SOURCE_DIR})
+target_include_directories(tovrik PRIVATE ${TOVRIK_PRODUCT_INCLUDE_ROOT})
+target_compile_options(tovrik PRIVATE -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
 # Windows 4.0 for the 32-bit program; the 64-bit one asks for the first
 # Windows that ran x86-64 programs, 5.2.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)

@@ -1,7 +1,5 @@
 /* The dialog template reader. Texts in a template are UTF-16; they become
  * the program's ANSI text here, as the platform's ANSI calls see them. */
-#include "dialog_template.h"
-
 #include "layer_internal.h"
 
 namespace {

@@ -7,6 +7,8 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #define ERROR_MOD_NOT_FOUND 126L
 
 namespace {
@@ -15,28 +17,16 @@ std::string g_programPath;
 bool g_overridden = false;
 std::string g_override;
 
-/* Resolves . and .. by the text alone: a link keeps its own name. */
+/* Resolves . and .. by the text alone: a link keeps its own name. The
+ * paths are POSIX ones (argv[0], the working folder, $PATH). The standard
+ * library keeps a trailing separator (after a last "." or "..", or on a
+ * path of slashes alone); the program's own path never ends in one. */
 std::string LexicallyNormal(const std::string &path)
 {
-    std::vector<std::string> names;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('/', start);
-        if (end == std::string::npos)
-            end = path.size();
-        std::string name = path.substr(start, end - start);
-        if (name == "..") {
-            if (!names.empty())
-                names.pop_back();
-        } else if (!name.empty() && name != ".") {
-            names.push_back(name);
-        }
-        start = end + 1;
-    }
-    std::string normal;
-    for (const std::string &name : names)
-        normal += "/" + name;
-    return normal.empty() ? "/" : normal;
+    std::string normal = std::filesystem::path(path).lexically_normal().string();
+    while (normal.size() > 1 && normal.back() == '/')
+        normal.pop_back();
+    return normal;
 }
 
 std::string AbsoluteProgramPath(const std::string &argv0)

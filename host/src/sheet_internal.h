@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "dialog_template.h"
 #include "layer_internal.h"
 
 #define HOST_SHEET_TABS_ID 0x3020

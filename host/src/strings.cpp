@@ -1,4 +1,9 @@
-/* The lstr* string functions and the code page 1252 text conversions. */
+/* The lstr* string functions and the code page 1252 text conversions.
+ * The conversions are a table of our own, not iconv's CP1252: the platform
+ * reads the five bytes that the code page leaves undefined (0x81, 0x8D,
+ * 0x8F, 0x90, 0x9D) as the code points of the same number, where iconv
+ * refuses them, and it turns a character the code page lacks into '?'
+ * where iconv stops. */
 #include "layer_internal.h"
 
 #include <string.h>

@@ -3,10 +3,8 @@ windows with xdotool, and pictures of a window saved as PNG."""
 
 import os
 import select
-import struct
 import subprocess
 import time
-import zlib
 
 
 def wait_until(condition, timeout, interval=0.05, what="condition"):
@@ -77,49 +75,22 @@ class Display:
         self._xdotool("type", "--delay", "20", text)
 
     def capture(self, window):
-        """The window's pixels as PNG, once two pictures in a row agree (the
-        page has finished painting)."""
+        """The window's pixels as PNG, taken by ImageMagick's import, once two
+        pictures in a row agree (the page has finished painting). The PNG
+        carries no time of its own, so that equal pixels give equal bytes."""
         previous = [None]
 
         def settled():
-            picture = subprocess.run(["xwd", "-silent", "-id", window, "-display", self.name],
+            picture = subprocess.run(["import", "-display", self.name, "-window", window,
+                                      "-define", "png:exclude-chunks=date,time", "png:-"],
                                      capture_output=True, timeout=30).stdout
             same = picture and picture == previous[0]
             previous[0] = picture
             return same
 
         wait_until(settled, 10, interval=0.2, what="the window to finish painting")
-        return xwd_to_png(previous[0])
+        return previous[0]
 
 
 def _regex_escape(text):
     return "".join("\\" + c if c in ".^$*+?()[]{}|\\" else c for c in text)
-
-
-def xwd_to_png(xwd):
-    """Converts a true-colour X window dump to a PNG image."""
-    fields = struct.unpack(">25I", xwd[:100])
-    header_size, _, pixmap_format, _, width, height = fields[:6]
-    byte_order, bits_per_pixel, bytes_per_line = fields[7], fields[11], fields[12]
-    masks, colours = fields[14:17], fields[19]
-    if pixmap_format != 2 or bits_per_pixel != 32:
-        raise ValueError("only 32-bit ZPixmap window dumps are handled")
-    start = header_size + 12 * colours
-    order = "little" if byte_order == 0 else "big"
-    shifts = [(mask & -mask).bit_length() - 1 for mask in masks]
-    rows = bytearray()
-    for y in range(height):
-        line = xwd[start + y * bytes_per_line:start + y * bytes_per_line + 4 * width]
-        rows.append(0)  # no filter
-        for x in range(0, 4 * width, 4):
-            pixel = int.from_bytes(line[x:x + 4], order)
-            rows.extend((pixel & mask) >> shift for mask, shift in zip(masks, shifts))
-
-    def chunk(kind, data):
-        return (struct.pack(">I", len(data)) + kind + data
-                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-
-    return (b"\x89PNG\r\n\x1a\n"
-            + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(bytes(rows), 9))
-            + chunk(b"IEND", b""))

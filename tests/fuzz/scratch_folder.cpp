@@ -31,10 +31,11 @@ const std::string &ScratchFolder(const char *purpose)
         /* Thousands of small files a second: tmpfs spares the disk. A run
          * that ends in a finding skips the removal at exit, so the runner
          * may name a base of its own to clear afterwards. */
-        const char *base = getenv("TOVRIK_FUZZ_SCRATCH");
-        if (!base || !*base)
-            base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        std::string pattern = std::string(base) + "/tovrik-fuzz-" + purpose + "-XXXXXX";
+        const char *scratch = getenv("TOVRIK_FUZZ_SCRATCH");
+        std::string base = scratch && *scratch ? scratch
+                           : access("/dev/shm", W_OK) == 0 ? "/dev/shm"
+                                                           : std::filesystem::temp_directory_path().string();
+        std::string pattern = base + "/tovrik-fuzz-" + purpose + "-XXXXXX";
         if (!mkdtemp(&pattern[0]))
             abort();
         folder = pattern;

@@ -5,12 +5,13 @@
 // settings file as it was wherever a save must not touch it.
 #include <gtest/gtest.h>
 
-#include <stdio.h>
+#include <ctype.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -65,64 +66,84 @@ struct FaultCase {
     std::function<void(Faults *)> make;
 };
 
-bool Skipped(const FaultCase &c)
+// A row shows in the test's listing by what it lays out.
+void PrintTo(const FaultCase &c, std::ostream *out)
 {
-    if (!c.needsModes || Faults::ModesBite())
-        return false;
-    printf("[  SKIPPED ] %s: run as root with no ordinary user to run as, modes stop nothing\n", c.what);
-    return true;
+    *out << c.what;
+}
+
+// Each row of a table is a test of its own, so that a row that needs file
+// modes where they stop nothing is reported as skipped.
+class FaultRow : public Faults, public ::testing::WithParamInterface<FaultCase> {
+protected:
+    void SetUp() override
+    {
+        Faults::SetUp();
+        if (GetParam().needsModes && !ModesBite())
+            GTEST_SKIP() << "run as root with no ordinary user to run as, modes stop nothing";
+    }
+};
+
+// The row's test name: its words, each capitalised, without the rest.
+std::string RowName(const ::testing::TestParamInfo<FaultCase> &row)
+{
+    std::string name;
+    bool wordStart = true;
+    for (const char *c = row.param.what; *c; ++c) {
+        if (isalnum((unsigned char)*c))
+            name += wordStart ? (char)toupper((unsigned char)*c) : *c;
+        wordStart = !isalnum((unsigned char)*c);
+    }
+    return name;
 }
 
 // The settings file in each bad state, and an accepted sheet that tries to
 // save into it: the run goes on with the values in memory, the file is left
 // byte for byte as it was.
-TEST_F(Faults, ASettingsFileThatCannotBeSavedIntoIsLeftAsItWas)
+const FaultCase kUnsavableFiles[] = {
+    { "corrupt", false,
+      [](Faults *t) {
+          static const char kCorrupt[] = "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n@=\"\0\xFF\n\x01\x02 not a line\n";
+          t->WriteFile("user.reg", std::string(kCorrupt, sizeof kCorrupt - 1));
+      } },
+    { "another kind of file", false,
+      [](Faults *t) { t->WriteFile("user.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n"); } },
+    { "unreadable", true,
+      [](Faults *t) {
+          t->StoreSettings("", "C:\\AOL\\WAOL.EXE");
+          chmod(t->RegistryFile().c_str(), 0);
+      } },
+    { "read-only, in a folder that cannot be written", true,
+      [](Faults *t) {
+          t->StoreSettings("", "C:\\AOL\\WAOL.EXE");
+          chmod(t->RegistryFile().c_str(), 0444);
+          chmod(t->Folder().c_str(), 0555);
+      } },
+};
+
+class ASettingsFileThatCannotBeSavedInto : public FaultRow {};
+
+TEST_P(ASettingsFileThatCannotBeSavedInto, IsLeftAsItWas)
 {
-    const FaultCase cases[] = {
-        { "corrupt", false,
-          [](Faults *t) {
-              static const char kCorrupt[] = "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n@=\"\0\xFF\n\x01\x02 not a line\n";
-              t->WriteFile("user.reg", std::string(kCorrupt, sizeof kCorrupt - 1));
-          } },
-        { "another kind of file", false,
-          [](Faults *t) { t->WriteFile("user.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n"); } },
-        { "unreadable", true,
-          [](Faults *t) {
-              t->StoreSettings("", "C:\\AOL\\WAOL.EXE");
-              chmod(t->RegistryFile().c_str(), 0);
-          } },
-        { "read-only, in a folder that cannot be written", true,
-          [](Faults *t) {
-              t->StoreSettings("", "C:\\AOL\\WAOL.EXE");
-              chmod(t->RegistryFile().c_str(), 0444);
-              chmod(t->Folder().c_str(), 0555);
-          } },
-    };
     PlaceClient("AOL/WAOL.EXE");
-    for (const FaultCase &c : cases) {
-        SCOPED_TRACE(c.what);
-        if (Skipped(c))
-            continue;
-        chmod(Folder().c_str(), 0777);
-        for (const char *suffix : { "", ".lock", ".new" })
-            unlink((RegistryFile() + suffix).c_str());
-        WriteFile("client.log", "");
-        c.make(this);
-        const std::string before = ReadFile("user.reg");
-        const mode_t mode = ModeOf(RegistryFile());
+    chmod(Folder().c_str(), 0777);
+    GetParam().make(this);
+    const std::string before = ReadFile("user.reg");
+    const mode_t mode = ModeOf(RegistryFile());
 
-        Options options;
-        options.script = kAccept;
-        options.asOrdinaryUser = c.needsModes;
-        EXPECT_EQ(0, Run("STOCKS", options));
+    Options options;
+    options.script = kAccept;
+    options.asOrdinaryUser = GetParam().needsModes;
+    EXPECT_EQ(0, Run("STOCKS", options));
 
-        EXPECT_EQ(mode, ModeOf(RegistryFile()));
-        EXPECT_EQ(before, ReadFile("user.reg"));
-        EXPECT_FALSE(fs::exists(RegistryFile() + ".new"));
-        /* The run went on with what the sheet held. */
-        EXPECT_EQ(1, StartsFromTheSheet(ClientLog())) << ClientLog();
-    }
+    EXPECT_EQ(mode, ModeOf(RegistryFile()));
+    EXPECT_EQ(before, ReadFile("user.reg"));
+    EXPECT_FALSE(fs::exists(RegistryFile() + ".new"));
+    /* The run went on with what the sheet held. */
+    EXPECT_EQ(1, StartsFromTheSheet(ClientLog())) << ClientLog();
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, ASettingsFileThatCannotBeSavedInto, ::testing::ValuesIn(kUnsavableFiles), RowName);
 
 // The save renames a new file over the old one, which needs only the
 // folder's write right: the file's own must be asked for as well.
@@ -174,43 +195,40 @@ TEST_F(Faults, AMissingSettingsFolderIsMadeOnlyBySave)
 
 // Drive C: in bad shapes, searched by a configured copy with no stored
 // path: the search ends, and the client it can reach is started.
-TEST_F(Faults, TheSearchGetsPastFoldersItCannotWalk)
+const FaultCase kUnwalkableFolders[] = {
+    { "a folder that cannot be listed", true,
+      [](Faults *t) {
+          t->PlaceClient("ZLOCKED/WAOL.EXE");
+          chmod((t->DriveC() + "/ZLOCKED").c_str(), 0);
+      } },
+    { "link loops", false,
+      [](Faults *t) {
+          fs::create_directory_symlink("..", t->DriveC() + "/AOL/UP");
+          fs::create_directory_symlink(".", t->DriveC() + "/ZSELF");
+          fs::create_symlink("LOOP2", t->DriveC() + "/LOOP1");
+          fs::create_symlink("LOOP1", t->DriveC() + "/LOOP2");
+      } },
+    { "a dangling link named like the client", false,
+      [](Faults *t) { fs::create_symlink("nowhere", t->DriveC() + "/ZZ/WAOL.EXE"); } },
+};
+
+class TheSearchGetsPast : public FaultRow {};
+
+TEST_P(TheSearchGetsPast, FoldersItCannotWalk)
 {
-    const FaultCase cases[] = {
-        { "a folder that cannot be listed", true,
-          [](Faults *t) {
-              t->PlaceClient("ZLOCKED/WAOL.EXE");
-              chmod((t->DriveC() + "/ZLOCKED").c_str(), 0);
-          } },
-        { "link loops", false,
-          [](Faults *t) {
-              fs::create_directory_symlink("..", t->DriveC() + "/AOL/UP");
-              fs::create_directory_symlink(".", t->DriveC() + "/ZSELF");
-              fs::create_symlink("LOOP2", t->DriveC() + "/LOOP1");
-              fs::create_symlink("LOOP1", t->DriveC() + "/LOOP2");
-          } },
-        { "a dangling link named like the client", false,
-          [](Faults *t) { fs::create_symlink("nowhere", t->DriveC() + "/ZZ/WAOL.EXE"); } },
-    };
-    for (const FaultCase &c : cases) {
-        SCOPED_TRACE(c.what);
-        if (Skipped(c))
-            continue;
-        GiveBackFolderModes(DriveC());
-        fs::remove_all(DriveC());
-        fs::create_directories(DriveC() + "/ZZ");
-        PlaceClient("AOL/WAOL.EXE");
-        c.make(this);
-        StoreSettings("Stocks", "");
-        const std::string before = ReadFile("user.reg");
-        WriteFile("client.log", "");
-        Options options;
-        options.asOrdinaryUser = c.needsModes;
-        EXPECT_EQ(0, Run("STOCKS", options));
-        EXPECT_EQ(kStarted, ClientLog());
-        EXPECT_EQ(before, ReadFile("user.reg")) << "a search stores nothing";
-    }
+    fs::create_directories(DriveC() + "/ZZ");
+    PlaceClient("AOL/WAOL.EXE");
+    GetParam().make(this);
+    StoreSettings("Stocks", "");
+    const std::string before = ReadFile("user.reg");
+    Options options;
+    options.asOrdinaryUser = GetParam().needsModes;
+    EXPECT_EQ(0, Run("STOCKS", options));
+    EXPECT_EQ(kStarted, ClientLog());
+    EXPECT_EQ(before, ReadFile("user.reg")) << "a search stores nothing";
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, TheSearchGetsPast, ::testing::ValuesIn(kUnwalkableFolders), RowName);
 
 TEST_F(Faults, AClientPathThatCannotRunStartsNothing)
 {

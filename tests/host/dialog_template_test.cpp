@@ -6,7 +6,6 @@
 
 #include <vector>
 
-#include "host/src/dialog_template.h"
 #include "host_control.h"
 #include "res/resource.h"
 

@@ -10,6 +10,7 @@ import os
 import re
 import subprocess
 import sys
+import tempfile
 import unittest
 
 
@@ -66,9 +67,10 @@ class ManualPageTest(unittest.TestCase):
     def test_a_broken_page_is_caught(self):
         # A request groff does not know must show as a warning, or the test
         # above proves nothing.
-        broken = os.path.join(os.environ.get("TMPDIR", "/tmp"), f"tovrik-broken-{os.getpid()}.1")
-        with open(broken, "w", encoding="utf-8") as page:
+        with tempfile.NamedTemporaryFile("w", encoding="utf-8", prefix="tovrik-broken-", suffix=".1",
+                                         delete=False) as page:
             page.write(self.text.replace(".SH NAME", ".SH NAME\n.XYZZY", 1))
+        broken = page.name
         try:
             self.assertNotEqual(render(broken, 80)[1], "")
         finally:

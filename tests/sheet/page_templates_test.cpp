@@ -2,7 +2,8 @@
 // the compiled resources and held against the pages' published layout.
 #include <gtest/gtest.h>
 
-#include "host/src/dialog_template.h"
+#include <strings.h>
+
 #include "host_control.h"
 #include "res/resource.h"
 
@@ -146,11 +147,20 @@ TEST(PageTemplates, TheInformationPage)
     EXPECT_EQ(std::string::npos, notice.find('\r'));
 }
 
+// No field of either page hides what is typed: the sheet asks for no
+// password, whatever id a field would carry.
 TEST(PageTemplates, NoPageOffersAPassword)
 {
+    const DWORD kPasswordStyle = 0x0020; // ES_PASSWORD, which product code never asks for
     for (int id : { IDD_SETTINGS_PAGE, IDD_INFO_PAGE }) {
-        for (const HostDialogItem &item : CompiledPage(id).items)
-            EXPECT_NE(613, item.id);
+        int edits = 0;
+        for (const HostDialogItem &item : CompiledPage(id).items) {
+            if (strcasecmp(item.className.c_str(), "Edit") != 0)
+                continue;
+            ++edits;
+            EXPECT_EQ(0u, item.style & kPasswordStyle) << "page " << id << ", control " << item.id;
+        }
+        EXPECT_EQ(id == IDD_SETTINGS_PAGE ? 3 : 0, edits) << "page " << id;
     }
 }
 

@@ -10,8 +10,8 @@
 
 void ProductTest::SetUp()
 {
-    char pattern[] = "/tmp/tovrik-test-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
+    std::string pattern = (std::filesystem::temp_directory_path() / "tovrik-test-XXXXXX").string();
+    ASSERT_NE(nullptr, mkdtemp(&pattern[0]));
     folder_ = pattern;
     ASSERT_EQ(0, mkdir(DriveC().c_str(), 0700));
 

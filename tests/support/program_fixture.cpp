@@ -58,6 +58,134 @@ bool StartsWithAny(const std::string &text, std::initializer_list<const char *> 
     return false;
 }
 
+/* The copy named `copy` in the test's folder, made on first use: a link
+ * costs nothing where the file system allows one. */
+std::string CopyOfProgram(const std::string &folder, const std::string &copy)
+{
+    std::string program = folder + "/links/" + copy;
+    std::error_code ignored;
+    if (!fs::exists(program)) {
+        fs::create_hard_link(TOVRIK_HOST_BINARY, program, ignored);
+        if (ignored)
+            fs::copy_file(TOVRIK_HOST_BINARY, program, ignored);
+    }
+    return program;
+}
+
+/* This process's environment with the test's settings (NAME=VALUE) in
+ * place, less the settings of the layer and the stand-in client that the
+ * test did not give. */
+std::vector<std::string> ProgramEnvironment(const std::vector<std::string> &settings)
+{
+    std::vector<std::string> environment;
+    for (char **variable = environ; *variable; ++variable) {
+        std::string name = *variable;
+        size_t equals = name.find('=');
+        if (equals != std::string::npos)
+            name.resize(equals + 1);
+        bool replaced = std::any_of(settings.begin(), settings.end(),
+                                    [&](const std::string &setting) { return setting.rfind(name, 0) == 0; });
+        if (!replaced && !StartsWithAny(*variable, { "TOVRIK_", "STAND_IN_CLIENT_", "HOST_COMMAND_LINE=" }))
+            environment.push_back(*variable);
+    }
+    environment.insert(environment.end(), settings.begin(), settings.end());
+    return environment;
+}
+
+/* The script waiting whole in a pipe, as from a shell's echo: the read end,
+ * or -1. A pipe holds far more than any test's script. */
+int ScriptPipe(const char *script)
+{
+    int ends[2] = { -1, -1 };
+    size_t length = strlen(script);
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        return -1;
+    fcntl(ends[1], F_SETFL, O_NONBLOCK);
+    bool whole = write(ends[1], script, length) == (ssize_t)length;
+    close(ends[1]);
+    if (!whole) {
+        close(ends[0]);
+        return -1;
+    }
+    return ends[0];
+}
+
+/* The session of a run on a terminal: it leads the session with the
+ * terminal as its controlling one, so that the program's end hangs up no
+ * client and the program stays in the foreground. Returns the terminal. */
+int EnterTerminalSession(const std::string &terminal)
+{
+    setsid();
+    int term = open(terminal.c_str(), O_RDWR);
+    if (term < 0 || ioctl(term, TIOCSCTTY, 0) != 0)
+        _exit(124);
+    return term;
+}
+
+/* Without a terminal, a process group of its own. Returns -1: no terminal. */
+int EnterProcessGroup()
+{
+    setpgid(0, 0);
+    return -1;
+}
+
+/* The leader waits for the program and then for every client that the
+ * program started and left behind, which become its children; it ends with
+ * the program's code. Returns only in the program's process. */
+void LeadSession(int term)
+{
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    for (int signal : kLeaderIgnores)
+        ::signal(signal, SIG_IGN);
+    pid_t child = fork();
+    if (child > 0) {
+        if (term >= 0)
+            close(term);
+        int code = WaitFor(child);
+        while (wait(nullptr) > 0 || errno == EINTR) {
+        }
+        _exit(code);
+    }
+    for (int signal : kLeaderIgnores)
+        ::signal(signal, SIG_DFL);
+}
+
+/* All three standard streams on the terminal. */
+void AttachTerminal(int term)
+{
+    if (dup2(term, STDIN_FILENO) < 0 || dup2(term, STDOUT_FILENO) < 0 || dup2(term, STDERR_FILENO) < 0)
+        _exit(125);
+    close(term);
+}
+
+/* Standard error into `errors`; standard input from the script, else from
+ * /dev/null, or closed. */
+void AttachStreams(const std::string &errors, int script, bool closedInput)
+{
+    int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (err < 0 || dup2(err, STDERR_FILENO) < 0)
+        _exit(125);
+    if (closedInput) {
+        close(STDIN_FILENO);
+        return;
+    }
+    int in = script >= 0 ? script : open("/dev/null", O_RDONLY);
+    if (in < 0 || dup2(in, STDIN_FILENO) < 0)
+        _exit(125);
+}
+
+[[noreturn]] void Execute(std::string program, std::vector<std::string> &environment)
+{
+    std::vector<char *> env;
+    for (std::string &variable : environment)
+        env.push_back(&variable[0]);
+    env.push_back(nullptr);
+    char *argv[] = { &program[0], nullptr };
+    execve(program.c_str(), argv, env.data());
+    fprintf(stderr, "cannot start %s: %s\n", program.c_str(), strerror(errno));
+    _exit(127);
+}
+
 } // namespace
 
 void ProgramTest::SetUp()
@@ -100,15 +228,7 @@ bool ProgramTest::ModesBite()
 
 pid_t ProgramTest::Start(const std::string &copy, const Options &options)
 {
-    std::string program = Folder() + "/links/" + copy;
-    std::error_code ignored;
-    /* A link costs nothing where the file system allows one. */
-    if (!fs::exists(program)) {
-        fs::create_hard_link(TOVRIK_HOST_BINARY, program, ignored);
-        if (ignored)
-            fs::copy_file(TOVRIK_HOST_BINARY, program, ignored);
-    }
-
+    const std::string program = CopyOfProgram(Folder(), copy);
     const bool terminal = !options.terminal.empty();
     std::vector<std::string> settings = {
         "TOVRIK_DRIVE_C=" + DriveC(),
@@ -120,96 +240,31 @@ pid_t ProgramTest::Start(const std::string &copy, const Options &options)
     if (terminal)
         settings.push_back("TERM=xterm");
     settings.insert(settings.end(), options.environment.begin(), options.environment.end());
-    std::vector<char *> env;
-    for (char **variable = environ; *variable; ++variable) {
-        std::string name = *variable;
-        size_t equals = name.find('=');
-        if (equals != std::string::npos)
-            name.resize(equals + 1);
-        bool replaced = std::any_of(settings.begin(), settings.end(),
-                                    [&](const std::string &setting) { return setting.rfind(name, 0) == 0; });
-        if (!replaced && !StartsWithAny(*variable, { "TOVRIK_", "STAND_IN_CLIENT_", "HOST_COMMAND_LINE=" }))
-            env.push_back(*variable);
-    }
-    for (std::string &setting : settings)
-        env.push_back(&setting[0]);
-    env.push_back(nullptr);
+    std::vector<std::string> environment = ProgramEnvironment(settings);
 
-    /* The script waits whole in a pipe, as from a shell's echo; a pipe
-     * holds far more than any test's script. */
-    int script[2] = { -1, -1 };
-    if (options.script) {
-        size_t length = strlen(options.script);
-        if (pipe2(script, O_CLOEXEC) != 0)
-            return -1;
-        fcntl(script[1], F_SETFL, O_NONBLOCK);
-        bool whole = write(script[1], options.script, length) == (ssize_t)length;
-        close(script[1]);
-        if (!whole) {
-            close(script[0]);
-            return -1;
-        }
-    }
-    std::string errors = Folder() + "/stderr." + copy;
+    int script = -1;
+    if (options.script && (script = ScriptPipe(options.script)) < 0)
+        return -1;
+    const std::string errors = Folder() + "/stderr." + copy;
 
     fflush(nullptr);
     pid_t session = fork();
     if (session != 0) {
-        if (script[0] >= 0)
-            close(script[0]);
+        if (script >= 0)
+            close(script);
         if (session > 0)
             running_.push_back(session);
         return session;
     }
-    /* The session waits for the program and then for every client that the
-     * program started and left behind: they become its children. On a
-     * terminal it leads the session, so that the program's end hangs up
-     * no client, and the program stays in the foreground. */
-    int term = -1;
-    if (terminal) {
-        setsid();
-        term = open(options.terminal.c_str(), O_RDWR);
-        if (term < 0 || ioctl(term, TIOCSCTTY, 0) != 0)
-            _exit(124);
-    } else {
-        setpgid(0, 0);
-    }
-    prctl(PR_SET_CHILD_SUBREAPER, 1);
-    for (int signal : kLeaderIgnores)
-        ::signal(signal, SIG_IGN);
-    pid_t child = fork();
-    if (child > 0) {
-        if (term >= 0)
-            close(term);
-        int code = WaitFor(child);
-        while (wait(nullptr) > 0 || errno == EINTR) {
-        }
-        _exit(code);
-    }
-    for (int signal : kLeaderIgnores)
-        ::signal(signal, SIG_DFL);
-    if (terminal) {
-        if (dup2(term, STDIN_FILENO) < 0 || dup2(term, STDOUT_FILENO) < 0 || dup2(term, STDERR_FILENO) < 0)
-            _exit(125);
-        close(term);
-    } else {
-        int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        if (err < 0 || dup2(err, STDERR_FILENO) < 0)
-            _exit(125);
-        if (options.script || !options.closedInput) {
-            int in = options.script ? script[0] : open("/dev/null", O_RDONLY);
-            if (in < 0 || dup2(in, STDIN_FILENO) < 0)
-                _exit(125);
-        } else {
-            close(STDIN_FILENO);
-        }
-    }
+    int term = terminal ? EnterTerminalSession(options.terminal) : EnterProcessGroup();
+    LeadSession(term);
+    if (terminal)
+        AttachTerminal(term);
+    else
+        AttachStreams(errors, script, options.script == nullptr && options.closedInput);
     if (options.asOrdinaryUser && geteuid() == 0 && !BecomeOrdinaryUser())
         _exit(126);
-    char *argv[] = { &program[0], nullptr };
-    execve(program.c_str(), argv, env.data());
-    fprintf(stderr, "cannot start %s: %s\n", program.c_str(), strerror(errno));
-    _exit(127);
+    Execute(program, environment);
 }
 
 int ProgramTest::Wait(pid_t group)

@@ -1,8 +1,11 @@
 // Fuzz target: the client command line from arbitrary settings. The input
 // is the client path, the screen name and the keyword, split at NULs, each
-// cut to what its field can hold.
+// cut to what its field can hold. The line is not built again here but
+// held against what must hold of it: it reads back into the settings, it is
+// as long as its parts, and its keyword switch follows the fifth character.
 #include <string.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -37,13 +40,30 @@ TOVRIK_FUZZ_TARGET(command_line)
     /* Exactly the size the run gives it: a longer line meets the checker. */
     std::unique_ptr<char[]> commandLine(new char[kClientCommandLineSize]);
     BuildClientCommandLine(settings.get(), commandLine.get());
+    const std::string line = commandLine.get();
 
-    std::string expected = path;
-    if (!name.empty())
-        expected += " -n" + name;
-    if (!keyword.empty())
-        expected += (keyword.size() >= 5 && keyword[4] == ':' ? " -u" : " -s") + keyword;
-    FuzzCheck(expected == commandLine.get(), "the command line is path, name switch, keyword switch");
+    const size_t nameLength = name.empty() ? 0 : 3 + name.size();
+    const size_t keywordLength = keyword.empty() ? 0 : 3 + keyword.size();
+    FuzzCheck(line.size() == path.size() + nameLength + keywordLength, "the line is as long as its parts");
+
+    /* Read back as the platform hands it over: the program's path, unquoted,
+     * then the client's switches, each a space, a hyphen and a letter with
+     * its value straight after it; the keyword's value runs to the end. */
+    FuzzCheck(line.compare(0, path.size(), path) == 0, "the line starts with the client path");
+    std::string rest = line.substr(std::min(path.size(), line.size()));
+    if (!name.empty()) {
+        FuzzCheck(rest.compare(0, nameLength, " -n" + name) == 0, "the screen name follows -n");
+        rest.erase(0, std::min(nameLength, rest.size()));
+    }
+    if (keyword.empty()) {
+        FuzzCheck(rest.empty(), "nothing follows the last value");
+    } else {
+        FuzzCheck(rest.size() == keywordLength && rest.compare(0, 2, " -") == 0 && rest.substr(3) == keyword,
+                  "the keyword ends the line after its switch");
+        const bool fifthIsColon = keyword.size() >= 5 && keyword[4] == ':';
+        FuzzCheck(rest.size() > 2 && rest[2] == (fifthIsColon ? 'u' : 's'),
+                  "the switch is -u when the fifth character is a colon, else -s");
+    }
     FuzzCheck(path == settings->clientPath && name == settings->screenName && keyword == settings->keyword,
               "the settings are only read");
     return 0;

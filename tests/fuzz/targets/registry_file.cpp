@@ -18,8 +18,10 @@
 #include "hardening/app_state_guard.h"
 #include "host_control.h"
 #include "shortcut/settings_store.h"
-#include "src/layer_internal.h"
-#include "src/registry_text_format.h"
+
+// The layer's own parts: the reader and writer of the file's text.
+#include "layer_internal.h"
+#include "registry_text_format.h"
 
 namespace {
 

@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "fuzz/fuzz_target.h"
-#include "src/resource_file.h"
+
+// The layer's own part: the reader of compiled resources.
+#include "resource_file.h"
 
 namespace {
 volatile unsigned g_sink;

@@ -1,7 +1,9 @@
 /* Reading a compiled dialog template (DLGTEMPLATE and its DLGITEMTEMPLATEs,
- * not the extended form) into plain fields, for the property sheet's pages. */
-#ifndef TOVRIK_HOST_SRC_DIALOG_TEMPLATE_H
-#define TOVRIK_HOST_SRC_DIALOG_TEMPLATE_H
+ * not the extended form) into plain fields: the property sheet builds its
+ * pages from it, and tests hold the program's templates (HostFindResourceData)
+ * against their layout with it. */
+#ifndef TOVRIK_HOST_CONTROL_DIALOG_TEMPLATE_CONTROL_H
+#define TOVRIK_HOST_CONTROL_DIALOG_TEMPLATE_CONTROL_H
 
 #include <windows.h>
 
@@ -41,4 +43,4 @@ struct HostDialogTemplate {
  * before the template does; nothing outside the data is read. */
 bool HostParseDialogTemplate(const BYTE *data, size_t size, HostDialogTemplate *dialog);
 
-#endif /* TOVRIK_HOST_SRC_DIALOG_TEMPLATE_H */
+#endif /* TOVRIK_HOST_CONTROL_DIALOG_TEMPLATE_CONTROL_H */
