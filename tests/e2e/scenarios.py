@@ -69,6 +69,7 @@ class Scenario:
 AOL25 = "C:\\AOL25\\WAOL.EXE"
 AOL30 = "C:\\AOL30\\WAOL.EXE"
 PROGRAM_FILES = "C:\\Program Files\\AOL\\WAOL.EXE"
+FRANCAIS = "C:\\Programme Français\\WAOL.EXE"
 
 
 def configured(copy, keyword, name="Reader7", path=AOL25):
@@ -118,6 +119,12 @@ SCENARIOS = (
         runs=(Run("PATH.EXE", started=(AOL25 + " -nReader7 -sNews",)),),
     ),
     Scenario(
+        "letters outside ASCII in the copy's name and every setting reach the client as they are",
+        seed=configured("Café", "Café €’", name="José", path=FRANCAIS),
+        clients=(FRANCAIS,),
+        runs=(Run("Café.exe", started=(FRANCAIS + " -nJosé -sCafé €’",)),),
+    ),
+    Scenario(
         "copies whose names differ only in case share their settings",
         seed=configured("STOCKS", "News"),
         clients=(AOL25,),
@@ -149,6 +156,17 @@ SCENARIOS = (
             Run("NEWS.EXE", started=(AOL25 + " -nReader7 -sTop News",)),
         ),
         after={"Path": AOL25, "NEWS\\Name": "Reader7", "NEWS\\Keyword": "Top News"},
+    ),
+    Scenario(
+        "first run: a client found under a folder outside ASCII, a keyword of such letters typed",
+        seed={"NEWS\\Name": "José"},
+        clients=(FRANCAIS,),
+        runs=(
+            Run("NEWS.EXE",
+                sheet=Sheet(path=FRANCAIS, name="José", actions=(("keyword", "Café €"), "ok")),
+                started=(FRANCAIS + " -nJosé -sCafé €",)),
+        ),
+        after={"Path": FRANCAIS, "NEWS\\Name": "José", "NEWS\\Keyword": "Café €"},
     ),
     Scenario(
         "typing stops at 48 characters of keyword",

@@ -89,20 +89,6 @@ def parse_regedit4(text):
     return values
 
 
-def parse_reg_query(text):
-    """The default values in the output of `reg query ... /s`, as above."""
-    values = {}
-    key = None
-    for line in text.splitlines():
-        if line.upper().startswith("HKEY_"):
-            key = line.strip()
-            continue
-        value = re.fullmatch(r"\s+\(Default\)\s+REG_SZ(?:\s{4}(.*))?", line)
-        if value and key and key.upper().startswith(SETTINGS_ROOT.upper() + "\\"):
-            values[key[len(SETTINGS_ROOT) + 1:].upper()] = value.group(1) or ""
-    return values
-
-
 def _copy_executable(source, destination):
     os.makedirs(os.path.dirname(destination), exist_ok=True)
     shutil.copy2(source, destination)
@@ -114,9 +100,9 @@ def _program_and_rest(command_line):
     return command_line[:end], command_line[end:]
 
 
-def _read_lines(path):
+def _read_lines(path, encoding):
     try:
-        with open(path, encoding="cp1252", newline="") as log:
+        with open(path, encoding=encoding, newline="") as log:
             return [line.rstrip("\r\n") for line in log.read().splitlines()]
     except FileNotFoundError:
         return []
@@ -127,6 +113,9 @@ class Target:
     demand, and one client log per run."""
 
     name = None
+    # What the client's log is written in: a Linux client gets host text,
+    # UTF-8; a Windows client writes its ANSI command line, code page 1252.
+    client_text = "utf-8"
     # Whether a scenario can take Wine away from the client: only where the
     # host program starts a Windows client through Wine.
     can_withhold_wine = False
@@ -230,11 +219,11 @@ class HostTarget(Target):
         messages = [line for line in stderr.splitlines() if line.startswith("tovrik:")]
         # The client runs on after the shortcut has ended.
         try:
-            desktop.wait_until(lambda: len(_read_lines(log)) >= expected_starts, 10,
+            desktop.wait_until(lambda: len(_read_lines(log, self.client_text)) >= expected_starts, 10,
                                what="the client to record its command line")
         except TimeoutError:
             pass
-        return Outcome(done.returncode, _read_lines(log), [], complaints, messages)
+        return Outcome(done.returncode, _read_lines(log, self.client_text), [], complaints, messages)
 
     def registry(self):
         try:
@@ -365,6 +354,7 @@ class WineTarget(InWinePrefix, Target):
     Xvfb and driven with keys."""
 
     name = "wine"
+    client_text = "cp1252"
 
     def __init__(self, program, client, probe, screenshots, loader, bits):
         super().__init__(program, client)
@@ -396,8 +386,16 @@ class WineTarget(InWinePrefix, Target):
         return f'"{program}"{rest}' if " " in program else command_line
 
     def registry(self):
-        done = self.prefix.wine("reg", "query", SETTINGS_ROOT, "/s", check=False)
-        return parse_reg_query(done.stdout) if done.returncode == 0 else {}
+        # An export, in UTF-16: the console's output of `reg query` would be
+        # in the OEM code page, which turns letters outside ASCII around.
+        export = os.path.join(self.work, "export.reg")
+        if os.path.exists(export):
+            os.remove(export)
+        done = self.prefix.wine("reg", "export", SETTINGS_ROOT, self._dos(export), "/y", check=False)
+        if done.returncode != 0:
+            return {}
+        with open(export, encoding="utf-16") as exported:
+            return parse_regedit4(exported.read())
 
     def look(self):
         """The sheet as the probe sees it from outside, or None."""
@@ -426,7 +424,7 @@ class WineTarget(InWinePrefix, Target):
             if process.poll() is None:
                 process.kill()
                 process.wait()
-        return Outcome(exit_code, _read_lines(log), sheets)
+        return Outcome(exit_code, _read_lines(log, self.client_text), sheets)
 
     def _drive_sheet(self, sheet, sheets):
         window = desktop.wait_until(lambda: self.display.find_window(TITLE), 30, what="the sheet")
@@ -475,6 +473,7 @@ class HostWineTarget(InWinePrefix, HostTarget):
     prefix. The client keeps its log on drive C:."""
 
     name = "host-wine"
+    client_text = "cp1252"
     can_withhold_wine = True
 
     def __init__(self, program, client, loader, bits):
