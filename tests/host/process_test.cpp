@@ -260,6 +260,7 @@ TEST_F(WineStartTest, TheLoaderIsTovrikWineElseWineOnPath)
 {
     const std::string named = MakeLoader("named/loader");
     const std::string wine64 = MakeLoader("other/wine64");
+    const std::string missing = Folder() + "/missing";
     WriteFile("plain/wine", "#!/bin/sh\n"); // not executable
     const std::string inPlain = Folder() + "/plain";
     const std::string withWine = Folder() + "/empty:" + Folder() + "/bin";
@@ -275,7 +276,7 @@ TEST_F(WineStartTest, TheLoaderIsTovrikWineElseWineOnPath)
         { nullptr, inPlain, "" },
         { nullptr, "", "" },
         // Never a fallback from a loader that was named.
-        { (Folder() + "/missing").c_str(), withWine, "" },
+        { missing.c_str(), withWine, "" },
     };
     for (const auto &c : cases) {
         ScopedEnvironment tovrikWine("TOVRIK_WINE", c.tovrikWine);
