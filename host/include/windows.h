@@ -36,9 +36,16 @@
 #define DS_SETFONT 0x40L
 #define DS_MODALFRAME 0x80L
 
+#define BS_PUSHBUTTON 0x00000000L
+#define BS_DEFPUSHBUTTON 0x00000001L
 #define BS_GROUPBOX 0x00000007L
+#define BS_TYPEMASK 0x0000000FL
 #define SS_LEFT 0x00000000L
+#define SS_CENTER 0x00000001L
+#define SS_RIGHT 0x00000002L
 #define SS_BLACKFRAME 0x00000007L
+#define SS_WHITEFRAME 0x00000009L
+#define SS_TYPEMASK 0x0000001FL
 #define ES_LEFT 0x0000L
 #define ES_AUTOHSCROLL 0x0080L
 
@@ -110,14 +117,20 @@ typedef LONG LSTATUS;
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_BAD_FORMAT 11L
 #define ERROR_NO_MORE_FILES 18L
+#define ERROR_DISK_FULL 112L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_INVALID_NAME 123L
+#define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
 #define ERROR_DIRECTORY 267L
 #define ERROR_REGISTRY_CORRUPT 1015L
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_CANNOT_FIND_WND_CLASS 1407L
+#define ERROR_CLASS_ALREADY_EXISTS 1410L
+#define ERROR_CONTROL_ID_NOT_FOUND 1421L
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
 #define ERROR_CANT_RESOLVE_FILENAME 1921L
 
@@ -144,6 +157,9 @@ int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
  * under the key the platform gives it. A letter the code page lacks becomes
  * '?', as on the platform. */
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+
+/* WinExec's results below this are the error of a failed start. */
+#define HINSTANCE_ERROR 32
 
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
@@ -230,6 +246,8 @@ BOOL WINAPI FindClose(HANDLE findFile);
 
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)0x80000001)
 #define REG_SZ 1
+#define REG_BINARY 3
+#define REG_DWORD 4
 
 /* Key paths as the platform reads them: names compare without regard to
  * case; backslashes after the first name, repeated or trailing, only
@@ -341,6 +359,10 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax);
 BOOL WINAPI TranslateMessage(const MSG *msg);
 LRESULT WINAPI DispatchMessageA(const MSG *msg);
 void WINAPI PostQuitMessage(int exitCode);
+
+#define RT_DIALOG MAKEINTRESOURCEA(5)
+#define RT_STRING MAKEINTRESOURCEA(6)
+#define RT_GROUP_ICON MAKEINTRESOURCEA(14)
 
 /* Resources come from the resource script compiled into this program. */
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);

@@ -350,6 +350,27 @@ void SortHostEntries(Listing *listing, size_t first)
               });
 }
 
+/* The platform's error for a folder that would not open. A file or a
+ * dangling link named as the folder is an invalid name there; a file or
+ * dangling link further up the path is a path not found; a link loop
+ * anywhere cannot be resolved. */
+DWORD ErrorOfOpen(int error, const std::string &posixDir)
+{
+    struct stat info;
+    switch (error) {
+    case EPERM:
+        return ERROR_ACCESS_DENIED;
+    case ENOTDIR:
+        return stat(posixDir.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) ? ERROR_INVALID_NAME
+                                                                            : ERROR_PATH_NOT_FOUND;
+    case ENOENT:
+        return lstat(posixDir.c_str(), &info) == 0 && S_ISLNK(info.st_mode) ? ERROR_INVALID_NAME
+                                                                             : ERROR_PATH_NOT_FOUND;
+    default:
+        return HostErrorFromErrno(error, ERROR_PATH_NOT_FOUND);
+    }
+}
+
 /* Reads the open folder whole. FALSE with the platform's error when the
  * host cannot read it. */
 bool ReadListing(Listing *listing, const char *pattern, bool withDots, DWORD folderDosBits, DWORD *error)
@@ -368,7 +389,7 @@ bool ReadListing(Listing *listing, const char *pattern, bool withDots, DWORD fol
     for (;;) {
         long got = syscall(SYS_getdents64, listing->fd, buffer.data(), buffer.size());
         if (got < 0) {
-            *error = errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND;
+            *error = ErrorOfOpen(errno, listing->posixDir);
             return false;
         }
         if (got == 0)
@@ -384,32 +405,6 @@ bool ReadListing(Listing *listing, const char *pattern, bool withDots, DWORD fol
     }
     SortHostEntries(listing, first);
     return true;
-}
-
-/* The platform's error for a folder that would not open. A file or a
- * dangling link named as the folder is an invalid name there; a file or
- * dangling link further up the path is a path not found; a link loop
- * anywhere cannot be resolved. */
-DWORD ErrorOfOpen(int error, const std::string &posixDir)
-{
-    struct stat info;
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return ERROR_ACCESS_DENIED;
-    case ELOOP:
-        return ERROR_CANT_RESOLVE_FILENAME;
-    case ENOTDIR:
-        return stat(posixDir.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) ? ERROR_INVALID_NAME
-                                                                            : ERROR_PATH_NOT_FOUND;
-    case ENOENT:
-        return lstat(posixDir.c_str(), &info) == 0 && S_ISLNK(info.st_mode) ? ERROR_INVALID_NAME
-                                                                             : ERROR_PATH_NOT_FOUND;
-    case ENOMEM:
-        return ERROR_NOT_ENOUGH_MEMORY;
-    default:
-        return ERROR_PATH_NOT_FOUND;
-    }
 }
 
 /* The walk into a folder just handed out by an open listing opens it by
@@ -441,12 +436,12 @@ bool OpenAsChildOfGiver(Listing *listing)
 /* Opens the folder of a listing through the drive mapping. */
 bool OpenByPath(Listing *listing, bool *isRoot, DWORD *error)
 {
-    std::vector<char> posix(listing->dosDir.size() * 3 + 4096);
-    if (!HostDosPathToPosix(listing->dosDir.c_str(), posix.data(), posix.size())) {
+    std::optional<std::string> posix = HostPosixFromDos(listing->dosDir.c_str());
+    if (!posix) {
         *error = ERROR_PATH_NOT_FOUND;
         return false;
     }
-    listing->posixDir = posix.data();
+    listing->posixDir = *posix;
     while (listing->posixDir.size() > 1 && listing->posixDir.back() == '/')
         listing->posixDir.pop_back();
     listing->fd = open(listing->posixDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -552,10 +547,10 @@ void HostResetFindFile(void)
 
 BOOL HostFixFindAttributes(LPCSTR dosPath, DWORD attributes)
 {
-    char posix[4096];
-    if (!dosPath || !HostDosPathToPosix(dosPath, posix, sizeof posix))
+    std::optional<std::string> posix = HostPosixFromDos(dosPath);
+    if (!posix)
         return FALSE;
-    std::string path = posix;
+    std::string path = *posix;
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     State().fixed[path] = attributes;

@@ -10,9 +10,6 @@
 #include <map>
 #include <memory>
 
-#define ERROR_INVALID_WINDOW_HANDLE 1400L
-#define ERROR_CANNOT_FIND_WND_CLASS 1407L
-#define ERROR_CLASS_ALREADY_EXISTS 1410L
 
 namespace {
 
@@ -44,13 +41,6 @@ int FindClass(LPCSTR name)
             return (int)i;
     }
     return -1;
-}
-
-void CopyText(char *dest, size_t size, const std::string &text)
-{
-    size_t length = text.size() < size - 1 ? text.size() : size - 1;
-    memcpy(dest, text.data(), length);
-    dest[length] = '\0';
 }
 
 } // namespace
@@ -194,19 +184,28 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
     case WM_NCCREATE:
         return TRUE;
+    }
+    LRESULT result = 0;
+    HostTextMessage(window, message, wParam, lParam, &result);
+    return result;
+}
+
+bool HostTextMessage(HostWindow *window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result)
+{
+    switch (message) {
     case WM_SETTEXT:
         if (window)
             window->text = lParam ? (const char *)lParam : "";
-        return TRUE;
+        *result = TRUE;
+        return true;
     case WM_GETTEXTLENGTH:
-        return window ? (LRESULT)window->text.size() : 0;
+        *result = window ? (LRESULT)window->text.size() : 0;
+        return true;
     case WM_GETTEXT:
-        if (!window || wParam == 0 || !lParam)
-            return 0;
-        CopyText((char *)lParam, wParam, window->text);
-        return lstrlenA((const char *)lParam);
+        *result = window && wParam != 0 && lParam ? (LRESULT)HostCopyCut(window->text, (char *)lParam, wParam) : 0;
+        return true;
     }
-    return 0;
+    return false;
 }
 
 BOOL WINAPI PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
@@ -288,8 +287,8 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     WindowTable &table = Table();
     HostMessageBox box = {};
     box.owner = owner;
-    CopyText(box.text, sizeof box.text, text ? text : "");
-    CopyText(box.caption, sizeof box.caption, caption ? caption : "Error");
+    HostCopyCut(text ? text : "", box.text, sizeof box.text);
+    HostCopyCut(caption ? caption : "Error", box.caption, sizeof box.caption);
     box.type = type;
     box.beepsBefore = (int)table.beeps.size();
     table.boxes.push_back(box);
@@ -311,8 +310,8 @@ BOOL HostGetWindowInfo(HWND handle, HostWindowInfo *info)
     if (!window || !info)
         return FALSE;
     *info = HostWindowInfo{};
-    CopyText(info->className, sizeof info->className, window->className);
-    CopyText(info->title, sizeof info->title, window->text);
+    HostCopyCut(window->className, info->className, sizeof info->className);
+    HostCopyCut(window->text, info->title, sizeof info->title);
     info->style = window->style;
     info->exStyle = window->exStyle;
     info->x = window->x;
