@@ -1,7 +1,7 @@
-/* PropertySheetA on the host: pages built from their compiled dialog
- * templates, the dialog-item calls that serve them, OK, Cancel and Apply,
- * and the choice of who works the sheet (a test's driver, a script, or the
- * person at the terminal). */
+/* The common controls on the host: PropertySheetA, with pages built from
+ * their compiled dialog templates, OK, Cancel and Apply, and the choice of
+ * who works the sheet (a test's driver, a script, or the person at the
+ * terminal). */
 #include "sheet_internal.h"
 
 #include <fcntl.h>
@@ -25,6 +25,7 @@ struct SheetInput {
 
 SheetInput g_input;
 HostSheet *g_openSheet = nullptr;
+int g_initCommonControlsCalls = 0;
 
 enum InputKind { INPUT_NONE, INPUT_DRIVER, INPUT_SCRIPT_TEXT, INPUT_TERMINAL, INPUT_SCRIPT_STDIN };
 
@@ -236,6 +237,17 @@ void HostResetPropertySheet(void)
 {
     g_input = SheetInput{};
     g_openSheet = nullptr;
+    g_initCommonControlsCalls = 0;
+}
+
+void WINAPI InitCommonControls(void)
+{
+    g_initCommonControlsCalls++;
+}
+
+int HostInitCommonControlsCount(void)
+{
+    return g_initCommonControlsCalls;
 }
 
 void HostSetSheetDriver(HostSheetDriver driver, void *context)
@@ -254,13 +266,6 @@ void HostAttachSheetToStandardInput(BOOL attach)
 {
     int flags = fcntl(STDIN_FILENO, F_GETFL);
     g_input.standardInput = attach && flags != -1 && (flags & O_ACCMODE) != O_WRONLY;
-    /* A file opened later would land on a closed descriptor 0 and be
-     * taken for a script: hold it with /dev/null. */
-    if (attach && flags == -1) {
-        int placeholder = open("/dev/null", O_RDONLY);
-        if (placeholder > STDIN_FILENO)
-            close(placeholder);
-    }
 }
 
 HostSheet *HostOpenSheet(HWND window)
@@ -352,27 +357,4 @@ INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA header)
     if (HostWindow *stillThere = HostLookupWindow(header->hwndParent))
         stillThere->enabled = ownerEnabled;
     return sheet.state == HOST_SHEET_OK || sheet.applied ? 1 : 0;
-}
-
-LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    HostWindow *item = HostFindDialogItem(dialog, id);
-    if (!item) {
-        SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
-        return 0;
-    }
-    return HostSendMessage(item->handle, message, wParam, lParam);
-}
-
-BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text)
-{
-    return (BOOL)SendDlgItemMessageA(dialog, id, WM_SETTEXT, 0, (LPARAM)text);
-}
-
-UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int maxCount)
-{
-    if (!text || maxCount <= 0)
-        return 0;
-    text[0] = '\0';
-    return (UINT)SendDlgItemMessageA(dialog, id, WM_GETTEXT, (WPARAM)maxCount, (LPARAM)text);
 }

@@ -22,7 +22,6 @@ struct WindowTable {
     bool quitPending = false;
     int quitCode = 0;
     std::map<UINT, int> defWindowProcCalls;
-    int initCommonControlsCalls = 0;
     std::vector<HostMessageBox> boxes;
     std::vector<UINT> beeps;
 };
@@ -73,19 +72,6 @@ HostWindow *HostLookupWindow(HWND window)
     WindowTable &table = Table();
     auto found = table.windows.find((uintptr_t)window);
     return found == table.windows.end() ? nullptr : found->second.get();
-}
-
-HostWindow *HostFindDialogItem(HWND dialog, int id)
-{
-    HostWindow *owner = HostLookupWindow(dialog);
-    if (!owner)
-        return nullptr;
-    for (HWND child : owner->children) {
-        HostWindow *item = HostLookupWindow(child);
-        if (item && item->id == id)
-            return item;
-    }
-    return nullptr;
 }
 
 LRESULT HostSendMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
@@ -277,11 +263,6 @@ void WINAPI PostQuitMessage(int exitCode)
     Table().quitCode = exitCode;
 }
 
-void WINAPI InitCommonControls(void)
-{
-    Table().initCommonControlsCalls++;
-}
-
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
     WindowTable &table = Table();
@@ -338,11 +319,6 @@ int HostDefWindowProcCount(UINT message)
     auto &calls = Table().defWindowProcCalls;
     auto found = calls.find(message);
     return found == calls.end() ? 0 : found->second;
-}
-
-int HostInitCommonControlsCount(void)
-{
-    return Table().initCommonControlsCalls;
 }
 
 BOOL HostQuitPending(int *exitCode)
