@@ -166,10 +166,13 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 #define SW_SHOWDEFAULT 10
 
 /* Finds the program as the platform does for an unquoted command line and
- * starts it without waiting. Unlike the platform, the program sees its
- * command line split into arguments; the whole text is also handed to it
- * in the environment variable HOST_COMMAND_LINE. Both are host text, UTF-8
- * converted from code page 1252.
+ * starts it without waiting: HINSTANCE_ERROR + 1 when it started, else the
+ * platform's error of the failed start, which becomes ERROR_BAD_FORMAT
+ * when it is HINSTANCE_ERROR or more, as on the platform. Unlike the
+ * platform, the program sees its command line split into arguments; the
+ * whole text is also handed to it in the environment variable
+ * HOST_COMMAND_LINE. Both are host text, UTF-8 converted from code page
+ * 1252.
  * A Windows program (its file begins with "MZ") is started through Wine as
  * `<loader> <its DOS path> <arguments>`: the loader in TOVRIK_WINE, else
  * wine on PATH; when drive C: is a prefix's drive_c, Wine is given that
@@ -249,6 +252,21 @@ BOOL WINAPI FindClose(HANDLE findFile);
 #define REG_BINARY 3
 #define REG_DWORD 4
 
+/* HKEY_CURRENT_USER is the only root, and it lives in one file of registry
+ * editor text (where, and what the file keeps: registry_control.h). Where
+ * the layer differs from the platform:
+ * - Each change is saved at once, so a call that changes a key fails when
+ *   the file cannot be written: ERROR_ACCESS_DENIED for a file or folder
+ *   that cannot be reached or written, ERROR_DISK_FULL on a full disk.
+ *   The platform keeps the change in memory and succeeds.
+ * - A file with a line that cannot be read back whole is read as far as
+ *   it goes but never written: the calls that would change it give
+ *   ERROR_REGISTRY_CORRUPT, so the user's settings are never lost.
+ * - A key name with a line break, which the file cannot hold, is
+ *   ERROR_INVALID_PARAMETER.
+ * - A default value of another type (from a file made by hand) reads as
+ *   its bytes. */
+
 /* Key paths as the platform reads them: names compare without regard to
  * case; backslashes after the first name, repeated or trailing, only
  * separate names; a leading backslash is 161 and makes nothing; '/' is an
@@ -277,7 +295,9 @@ LSTATUS WINAPI RegSetValueA(HKEY key, LPCSTR subKey, DWORD type, LPCSTR data, DW
  * never gives a handle value out twice; the platform may. */
 LSTATUS WINAPI RegCloseKey(HKEY key);
 
-/* The login name of the process's user id in code page 1252. A letter the
+/* The login name of the process's user id in code page 1252; when the
+ * system has no entry for that id, $USER, else $LOGNAME, and with none of
+ * them FALSE with ERROR_ACCESS_DENIED. A letter the
  * code page lacks (and a byte of a name that is not UTF-8) becomes '?', as
  * the platform's A call gives a name it cannot convert: the call succeeds,
  * so the sheet still offers the name, and the user sees the '?' there and
@@ -374,7 +394,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL WINAPI MessageBeep(UINT type);
 
-/* Dialog items, served for the pages of the property sheet. */
+/* Dialog items: the controls of the property sheet's pages. */
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
 UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int maxCount);
