@@ -103,6 +103,7 @@ typedef LONG LSTATUS;
 #define FALSE 0
 
 #define MAKEINTRESOURCEA(i) ((LPSTR)(ULONG_PTR)(WORD)(i))
+#define MAKELANGID(primary, sub) ((((WORD)(sub)) << 10) | (WORD)(primary))
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
 
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
@@ -198,6 +199,8 @@ typedef struct _FILETIME {
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 #define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
+/* dwReserved0 of a reparse point that is a symbolic link */
+#define IO_REPARSE_TAG_SYMLINK 0xA000000CL
 
 typedef struct _WIN32_FIND_DATAA {
     DWORD dwFileAttributes;

@@ -21,8 +21,6 @@
 namespace {
 
 const DWORD kDosBits = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-/* The tag the platform puts in dwReserved0 of a symbolic link. */
-const DWORD kSymlinkReparseTag = 0xA000000C;
 const char kDosAttributeName[] = "user.DOSATTRIB";
 
 /* One listed name. The texts live in the listing's pool, each ending in a
@@ -461,7 +459,7 @@ void FillRecord(const Listing &listing, const Entry &entry, LPWIN32_FIND_DATAA d
     data->nFileSizeHigh = (DWORD)(entry.size >> 32);
     data->nFileSizeLow = (DWORD)entry.size;
     if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        data->dwReserved0 = kSymlinkReparseTag;
+        data->dwReserved0 = IO_REPARSE_TAG_SYMLINK;
     const char *ansi = listing.Text(entry.ansi);
     memcpy(data->cFileName, ansi, strlen(ansi) + 1);
 }

@@ -10,7 +10,7 @@ extern const size_t kEmbeddedResourcesSize;
 
 namespace {
 
-const WORD kUsEnglish = 0x409;
+const WORD kUsEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
 /* Any address of this module serves as its handle. */
 char g_moduleAnchor;
