@@ -16,7 +16,8 @@
  *   far as it goes, as the editor would import it, but never written: the
  *   calls that would change it fail with ERROR_REGISTRY_CORRUPT, and one
  *   line on standard error names the file and the line.
- * - Writes that cannot reach the disk fail with ERROR_ACCESS_DENIED.
+ * - Writes that cannot reach the disk fail with ERROR_ACCESS_DENIED, or
+ *   ERROR_DISK_FULL on a full disk.
  * - Named values and values of other types in a file made by hand are kept
  *   when it is rewritten; comments are not.
  * - A key name with a line break, which the file cannot hold, is refused

@@ -90,6 +90,11 @@ typedef const PROPSHEETHEADERA *LPCPROPSHEETHEADERA;
 /* Shows the sheet modally and returns a positive value after OK, 0 after
  * Cancel and -1 when it cannot be shown. On the host the sheet is drawn on
  * the terminal, or read as lines from standard input: see host_control.h.
+ * Pages are stepped through by each record's dwSize, as the platform does;
+ * a record shorter than the first version gives no page. The host has the
+ * resources of this program alone: a page whose hInstance is another
+ * module's (not NULL and not this program's) is left out without an error,
+ * and a sheet left with no page is -1.
  * The host takes page records only (PSH_PROPSHEETPAGE), and every PSN_APPLY
  * counts as PSNRET_NOERROR: a page has no DWLP_MSGRESULT to refuse it. */
 INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA header);

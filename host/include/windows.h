@@ -36,9 +36,16 @@
 #define DS_SETFONT 0x40L
 #define DS_MODALFRAME 0x80L
 
+#define BS_PUSHBUTTON 0x00000000L
+#define BS_DEFPUSHBUTTON 0x00000001L
 #define BS_GROUPBOX 0x00000007L
+#define BS_TYPEMASK 0x0000000FL
 #define SS_LEFT 0x00000000L
+#define SS_CENTER 0x00000001L
+#define SS_RIGHT 0x00000002L
 #define SS_BLACKFRAME 0x00000007L
+#define SS_WHITEFRAME 0x00000009L
+#define SS_TYPEMASK 0x0000001FL
 #define ES_LEFT 0x0000L
 #define ES_AUTOHSCROLL 0x0080L
 
@@ -96,6 +103,7 @@ typedef LONG LSTATUS;
 #define FALSE 0
 
 #define MAKEINTRESOURCEA(i) ((LPSTR)(ULONG_PTR)(WORD)(i))
+#define MAKELANGID(primary, sub) ((((WORD)(sub)) << 10) | (WORD)(primary))
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
 
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
@@ -110,14 +118,20 @@ typedef LONG LSTATUS;
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_BAD_FORMAT 11L
 #define ERROR_NO_MORE_FILES 18L
+#define ERROR_DISK_FULL 112L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_INVALID_NAME 123L
+#define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
 #define ERROR_DIRECTORY 267L
 #define ERROR_REGISTRY_CORRUPT 1015L
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_CANNOT_FIND_WND_CLASS 1407L
+#define ERROR_CLASS_ALREADY_EXISTS 1410L
+#define ERROR_CONTROL_ID_NOT_FOUND 1421L
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
 #define ERROR_CANT_RESOLVE_FILENAME 1921L
 
@@ -145,15 +159,21 @@ int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
  * '?', as on the platform. */
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 
+/* WinExec's results below this are the error of a failed start. */
+#define HINSTANCE_ERROR 32
+
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
 #define SW_SHOWDEFAULT 10
 
 /* Finds the program as the platform does for an unquoted command line and
- * starts it without waiting. Unlike the platform, the program sees its
- * command line split into arguments; the whole text is also handed to it
- * in the environment variable HOST_COMMAND_LINE. Both are host text, UTF-8
- * converted from code page 1252.
+ * starts it without waiting: HINSTANCE_ERROR + 1 when it started, else the
+ * platform's error of the failed start, which becomes ERROR_BAD_FORMAT
+ * when it is HINSTANCE_ERROR or more, as on the platform. Unlike the
+ * platform, the program sees its command line split into arguments; the
+ * whole text is also handed to it in the environment variable
+ * HOST_COMMAND_LINE. Both are host text, UTF-8 converted from code page
+ * 1252.
  * A Windows program (its file begins with "MZ") is started through Wine as
  * `<loader> <its DOS path> <arguments>`: the loader in TOVRIK_WINE, else
  * wine on PATH; when drive C: is a prefix's drive_c, Wine is given that
@@ -179,6 +199,8 @@ typedef struct _FILETIME {
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 #define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
+/* dwReserved0 of a reparse point that is a symbolic link */
+#define IO_REPARSE_TAG_SYMLINK 0xA000000CL
 
 typedef struct _WIN32_FIND_DATAA {
     DWORD dwFileAttributes;
@@ -230,6 +252,23 @@ BOOL WINAPI FindClose(HANDLE findFile);
 
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)0x80000001)
 #define REG_SZ 1
+#define REG_BINARY 3
+#define REG_DWORD 4
+
+/* HKEY_CURRENT_USER is the only root, and it lives in one file of registry
+ * editor text (where, and what the file keeps: registry_control.h). Where
+ * the layer differs from the platform:
+ * - Each change is saved at once, so a call that changes a key fails when
+ *   the file cannot be written: ERROR_ACCESS_DENIED for a file or folder
+ *   that cannot be reached or written, ERROR_DISK_FULL on a full disk.
+ *   The platform keeps the change in memory and succeeds.
+ * - A file with a line that cannot be read back whole is read as far as
+ *   it goes but never written: the calls that would change it give
+ *   ERROR_REGISTRY_CORRUPT, so the user's settings are never lost.
+ * - A key name with a line break, which the file cannot hold, is
+ *   ERROR_INVALID_PARAMETER.
+ * - A default value of another type (from a file made by hand) reads as
+ *   its bytes. */
 
 /* Key paths as the platform reads them: names compare without regard to
  * case; backslashes after the first name, repeated or trailing, only
@@ -259,7 +298,9 @@ LSTATUS WINAPI RegSetValueA(HKEY key, LPCSTR subKey, DWORD type, LPCSTR data, DW
  * never gives a handle value out twice; the platform may. */
 LSTATUS WINAPI RegCloseKey(HKEY key);
 
-/* The login name of the process's user id in code page 1252. A letter the
+/* The login name of the process's user id in code page 1252; when the
+ * system has no entry for that id, $USER, else $LOGNAME, and with none of
+ * them FALSE with ERROR_ACCESS_DENIED. A letter the
  * code page lacks (and a byte of a name that is not UTF-8) becomes '?', as
  * the platform's A call gives a name it cannot convert: the call succeeds,
  * so the sheet still offers the name, and the user sees the '?' there and
@@ -342,6 +383,10 @@ BOOL WINAPI TranslateMessage(const MSG *msg);
 LRESULT WINAPI DispatchMessageA(const MSG *msg);
 void WINAPI PostQuitMessage(int exitCode);
 
+#define RT_DIALOG MAKEINTRESOURCEA(5)
+#define RT_STRING MAKEINTRESOURCEA(6)
+#define RT_GROUP_ICON MAKEINTRESOURCEA(14)
+
 /* Resources come from the resource script compiled into this program. */
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
@@ -352,7 +397,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL WINAPI MessageBeep(UINT type);
 
-/* Dialog items, served for the pages of the property sheet. */
+/* Dialog items: the controls of the property sheet's pages. */
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
 UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int maxCount);

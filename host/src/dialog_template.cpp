@@ -1,83 +1,17 @@
 /* The dialog template reader. Texts in a template are UTF-16; they become
  * the program's ANSI text here, as the platform's ANSI calls see them. */
 #include "layer_internal.h"
+#include "resource_file.h"
 
 namespace {
 
 const char *const kPredefinedClasses[] = { "Button", "Edit", "Static", "ListBox", "ScrollBar", "ComboBox" };
 const WORD kFirstPredefinedAtom = 0x80;
 
-/* A cursor over the template's bytes that refuses to step past the end. */
-class TemplateCursor {
-public:
-    TemplateCursor(const BYTE *data, size_t size) : data_(data), size_(size) {}
-
-    bool ok() const { return ok_; }
-
-    WORD NextWord()
-    {
-        if (!Need(2))
-            return 0;
-        WORD value = (WORD)(data_[at_] | data_[at_ + 1] << 8);
-        at_ += 2;
-        return value;
-    }
-
-    DWORD NextDword()
-    {
-        DWORD low = NextWord();
-        return low | (DWORD)NextWord() << 16;
-    }
-
-    int NextCoordinate() { return (short)NextWord(); }
-
-    std::string NextString()
-    {
-        std::vector<WORD> text;
-        for (WORD c = NextWord(); ok_ && c != 0; c = NextWord())
-            text.push_back(c);
-        return HostAnsiFromUtf16(text.data(), text.size());
-    }
-
-    /* A name or, after 0xFFFF, an ordinal; 0x0000 alone is neither. */
-    bool NextNameOrOrdinal(std::string *name, WORD *ordinal)
-    {
-        WORD first = NextWord();
-        if (first == 0xFFFF) {
-            *ordinal = NextWord();
-            return true;
-        }
-        *ordinal = 0;
-        if (first != 0) {
-            at_ -= 2;
-            *name = NextString();
-        }
-        return false;
-    }
-
-    void Skip(size_t count)
-    {
-        if (Need(count))
-            at_ += count;
-    }
-
-    void AlignToDword() { Skip((4 - at_ % 4) % 4); }
-
-    const BYTE *Here() const { return data_ + at_; }
-
-private:
-    bool Need(size_t count)
-    {
-        if (!ok_ || size_ - at_ < count)
-            ok_ = false;
-        return ok_;
-    }
-
-    const BYTE *data_;
-    size_t size_;
-    size_t at_ = 0;
-    bool ok_ = true;
-};
+int NextCoordinate(HostResourceReader *cursor)
+{
+    return (short)cursor->NextWord();
+}
 
 std::string ClassFromOrdinal(WORD atom)
 {
@@ -87,15 +21,15 @@ std::string ClassFromOrdinal(WORD atom)
     return "#" + std::to_string(atom);
 }
 
-bool ParseItem(TemplateCursor *cursor, HostDialogItem *item)
+bool ParseItem(HostResourceReader *cursor, HostDialogItem *item)
 {
     cursor->AlignToDword();
     item->style = cursor->NextDword();
     item->exStyle = cursor->NextDword();
-    item->x = cursor->NextCoordinate();
-    item->y = cursor->NextCoordinate();
-    item->width = cursor->NextCoordinate();
-    item->height = cursor->NextCoordinate();
+    item->x = NextCoordinate(cursor);
+    item->y = NextCoordinate(cursor);
+    item->width = NextCoordinate(cursor);
+    item->height = NextCoordinate(cursor);
     item->id = (short)cursor->NextWord();
     WORD atom;
     if (cursor->NextNameOrOrdinal(&item->className, &atom))
@@ -115,7 +49,7 @@ bool HostParseDialogTemplate(const BYTE *data, size_t size, HostDialogTemplate *
 {
     if (!data || !dialog)
         return false;
-    TemplateCursor cursor(data, size);
+    HostResourceReader cursor(data, size);
     *dialog = HostDialogTemplate{};
     dialog->style = cursor.NextDword();
     dialog->exStyle = cursor.NextDword();
@@ -123,10 +57,10 @@ bool HostParseDialogTemplate(const BYTE *data, size_t size, HostDialogTemplate *
     if (dialog->style == 0xFFFF0001)
         return false;
     WORD count = cursor.NextWord();
-    dialog->x = cursor.NextCoordinate();
-    dialog->y = cursor.NextCoordinate();
-    dialog->width = cursor.NextCoordinate();
-    dialog->height = cursor.NextCoordinate();
+    dialog->x = NextCoordinate(&cursor);
+    dialog->y = NextCoordinate(&cursor);
+    dialog->width = NextCoordinate(&cursor);
+    dialog->height = NextCoordinate(&cursor);
 
     std::string menuName;
     WORD ordinal;

@@ -10,8 +10,7 @@
 
 namespace {
 
-bool g_driveOverridden = false;
-std::string g_driveOverride;
+std::optional<std::string> g_driveOverride;
 
 bool IsFolder(const std::string &path)
 {
@@ -52,27 +51,26 @@ bool FindNameIgnoringCase(const std::string &folder, const std::string &name, st
     return matched;
 }
 
-bool CopyOut(const std::string &text, char *dest, size_t size)
+BOOL CopyOut(const std::optional<std::string> &text, char *dest, size_t size)
 {
-    if (!dest || text.size() >= size)
-        return false;
-    memcpy(dest, text.c_str(), text.size() + 1);
-    return true;
+    if (!text || !dest || text->size() >= size)
+        return FALSE;
+    memcpy(dest, text->c_str(), text->size() + 1);
+    return TRUE;
 }
 
 } // namespace
 
 void HostSetDriveC(const char *posixFolder)
 {
-    g_driveOverridden = posixFolder != nullptr;
-    g_driveOverride = posixFolder ? posixFolder : "";
+    g_driveOverride = posixFolder ? std::optional<std::string>(posixFolder) : std::nullopt;
 }
 
 std::string HostDriveCFolder(void)
 {
     std::string folder;
-    if (g_driveOverridden) {
-        folder = g_driveOverride;
+    if (g_driveOverride) {
+        folder = *g_driveOverride;
     } else if (const char *drive = getenv("TOVRIK_DRIVE_C")) {
         folder = drive;
     } else {
@@ -90,18 +88,18 @@ std::string HostDriveCFolder(void)
     return folder;
 }
 
-BOOL HostDosPathToPosix(const char *dosPath, char *posixPath, size_t size)
+std::optional<std::string> HostPosixFromDos(const char *dosPath)
 {
     if (!dosPath || strlen(dosPath) < 3 || dosPath[1] != ':' || dosPath[2] != '\\')
-        return FALSE;
+        return std::nullopt;
     std::string path;
     char drive = (char)(dosPath[0] & ~0x20);
     if (drive == 'C') {
         path = HostDriveCFolder();
         if (path.empty())
-            return FALSE;
+            return std::nullopt;
     } else if (drive != 'Z') {
-        return FALSE;
+        return std::nullopt;
     }
     /* Each name is looked up in turn; once one is missing the rest are
      * kept as written. */
@@ -129,13 +127,13 @@ BOOL HostDosPathToPosix(const char *dosPath, char *posixPath, size_t size)
     }
     if (path.empty())
         path = "/";
-    return CopyOut(path, posixPath, size);
+    return path;
 }
 
-BOOL HostPosixPathToDos(const char *posixPath, char *dosPath, size_t size)
+std::optional<std::string> HostDosFromPosix(const char *posixPath)
 {
     if (!posixPath || posixPath[0] != '/')
-        return FALSE;
+        return std::nullopt;
     std::string path = posixPath;
     std::string drive = HostDriveCFolder();
     std::string dos;
@@ -153,5 +151,15 @@ BOOL HostPosixPathToDos(const char *posixPath, char *dosPath, size_t size)
         dos += '\\';
     std::string ansi;
     HostAnsiFromUtf8(dos.data(), dos.size(), &ansi);
-    return CopyOut(ansi, dosPath, size);
+    return ansi;
+}
+
+BOOL HostDosPathToPosix(const char *dosPath, char *posixPath, size_t size)
+{
+    return CopyOut(HostPosixFromDos(dosPath), posixPath, size);
+}
+
+BOOL HostPosixPathToDos(const char *posixPath, char *dosPath, size_t size)
+{
+    return CopyOut(HostDosFromPosix(posixPath), dosPath, size);
 }

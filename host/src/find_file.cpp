@@ -9,7 +9,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -22,18 +21,7 @@
 namespace {
 
 const DWORD kDosBits = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-/* The tag the platform puts in dwReserved0 of a symbolic link. */
-const DWORD kSymlinkReparseTag = 0xA000000C;
 const char kDosAttributeName[] = "user.DOSATTRIB";
-
-/* The record getdents64 fills; glibc declares no type for it. */
-struct LinuxDirent64 {
-    uint64_t d_ino;
-    int64_t d_off;
-    unsigned short d_reclen;
-    unsigned char d_type;
-    char d_name[1];
-};
 
 /* One listed name. The texts live in the listing's pool, each ending in a
  * NUL; an ASCII name is its own ANSI form. */
@@ -72,7 +60,6 @@ struct Listing {
 struct FindState {
     std::unordered_map<uintptr_t, std::unique_ptr<Listing>> open;
     uintptr_t nextHandle = 0x4000;
-    uintptr_t lastGiver = 0; /* the listing that handed out the latest entry */
     std::map<std::string, DWORD> fixed;
     bool exactFiles = false;
     std::vector<dev_t> devicesWithoutXattrs;
@@ -239,18 +226,7 @@ void AppendSortKey(const std::string &ansi, std::string *pool)
     for (unsigned char c : ansi) {
         unsigned char upper = HostUpperAnsi(c);
         DWORD point = upper < 0x80 ? upper : HostCodePointFromAnsi(upper);
-        if (point == 0)
-            point = upper;
-        if (point < 0x80) {
-            pool->push_back((char)point);
-        } else if (point < 0x800) {
-            pool->push_back((char)(0xC0 | (point >> 6)));
-            pool->push_back((char)(0x80 | (point & 0x3F)));
-        } else {
-            pool->push_back((char)(0xE0 | (point >> 12)));
-            pool->push_back((char)(0x80 | ((point >> 6) & 0x3F)));
-            pool->push_back((char)(0x80 | (point & 0x3F)));
-        }
+        HostAppendUtf8(point == 0 ? upper : point, pool);
     }
 }
 
@@ -350,6 +326,27 @@ void SortHostEntries(Listing *listing, size_t first)
               });
 }
 
+/* The platform's error for a folder that would not open. A file or a
+ * dangling link named as the folder is an invalid name there; a file or
+ * dangling link further up the path is a path not found; a link loop
+ * anywhere cannot be resolved. */
+DWORD ErrorOfOpen(int error, const std::string &posixDir)
+{
+    struct stat info;
+    switch (error) {
+    case EPERM:
+        return ERROR_ACCESS_DENIED;
+    case ENOTDIR:
+        return stat(posixDir.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) ? ERROR_INVALID_NAME
+                                                                            : ERROR_PATH_NOT_FOUND;
+    case ENOENT:
+        return lstat(posixDir.c_str(), &info) == 0 && S_ISLNK(info.st_mode) ? ERROR_INVALID_NAME
+                                                                             : ERROR_PATH_NOT_FOUND;
+    default:
+        return HostErrorFromErrno(error, ERROR_PATH_NOT_FOUND);
+    }
+}
+
 /* Reads the open folder whole. FALSE with the platform's error when the
  * host cannot read it. */
 bool ReadListing(Listing *listing, const char *pattern, bool withDots, DWORD folderDosBits, DWORD *error)
@@ -366,15 +363,15 @@ bool ReadListing(Listing *listing, const char *pattern, bool withDots, DWORD fol
     if (buffer.empty())
         buffer.resize(64 * 1024);
     for (;;) {
-        long got = syscall(SYS_getdents64, listing->fd, buffer.data(), buffer.size());
+        ssize_t got = getdents64(listing->fd, buffer.data(), buffer.size());
         if (got < 0) {
-            *error = errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND;
+            *error = ErrorOfOpen(errno, listing->posixDir);
             return false;
         }
         if (got == 0)
             break;
-        for (long offset = 0; offset < got;) {
-            const LinuxDirent64 *record = (const LinuxDirent64 *)(buffer.data() + offset);
+        for (ssize_t offset = 0; offset < got;) {
+            const struct dirent64 *record = (const struct dirent64 *)(buffer.data() + offset);
             offset += record->d_reclen;
             const char *name = record->d_name;
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
@@ -386,67 +383,49 @@ bool ReadListing(Listing *listing, const char *pattern, bool withDots, DWORD fol
     return true;
 }
 
-/* The platform's error for a folder that would not open. A file or a
- * dangling link named as the folder is an invalid name there; a file or
- * dangling link further up the path is a path not found; a link loop
- * anywhere cannot be resolved. */
-DWORD ErrorOfOpen(int error, const std::string &posixDir)
+/* Is the listing's folder the entry `giver` handed out last? */
+bool IsLastGivenFolder(const Listing &giver, const std::string &dir)
 {
-    struct stat info;
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return ERROR_ACCESS_DENIED;
-    case ELOOP:
-        return ERROR_CANT_RESOLVE_FILENAME;
-    case ENOTDIR:
-        return stat(posixDir.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) ? ERROR_INVALID_NAME
-                                                                            : ERROR_PATH_NOT_FOUND;
-    case ENOENT:
-        return lstat(posixDir.c_str(), &info) == 0 && S_ISLNK(info.st_mode) ? ERROR_INVALID_NAME
-                                                                             : ERROR_PATH_NOT_FOUND;
-    case ENOMEM:
-        return ERROR_NOT_ENOUGH_MEMORY;
-    default:
-        return ERROR_PATH_NOT_FOUND;
-    }
+    const Entry &entry = giver.entries[giver.lastGiven];
+    const char *name = giver.Text(entry.name);
+    if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT || !(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
+        return false;
+    const char *ansi = giver.Text(entry.ansi);
+    size_t ansiLength = strlen(ansi);
+    size_t base = giver.dosDir.size();
+    return dir.size() == base + ansiLength + 1 && dir.compare(0, base, giver.dosDir) == 0 &&
+           dir.compare(base, ansiLength, ansi) == 0 && dir.back() == '\\';
 }
 
 /* The walk into a folder just handed out by an open listing opens it by
- * name from there: no lookup of the whole path. */
-bool OpenAsChildOfGiver(Listing *listing)
+ * name from there: no lookup of the whole path. The listing that gave it,
+ * or NULL. */
+const Listing *OpenAsChildOfGiver(Listing *listing)
 {
-    FindState &state = State();
-    Listing *giver = LookupListing((HANDLE)state.lastGiver);
-    if (!giver || giver->lastGiven >= giver->entries.size())
-        return false;
-    const Entry &entry = giver->entries[giver->lastGiven];
-    const char *name = giver->Text(entry.name);
-    if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT || strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
-        return false;
-    const std::string &dir = listing->dosDir;
-    const char *ansi = giver->Text(entry.ansi);
-    size_t ansiLength = strlen(ansi);
-    size_t base = giver->dosDir.size();
-    if (dir.size() != base + ansiLength + 1 || dir.compare(0, base, giver->dosDir) != 0 ||
-        dir.compare(base, ansiLength, ansi) != 0 || dir.back() != '\\')
-        return false;
-    listing->fd = openat(giver->fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listing->fd < 0)
-        return false;
-    listing->posixDir = giver->posixDir + "/" + name;
-    return true;
+    for (const auto &open : State().open) {
+        const Listing &giver = *open.second;
+        if (!IsLastGivenFolder(giver, listing->dosDir))
+            continue;
+        const char *name = giver.Text(giver.entries[giver.lastGiven].name);
+        listing->fd = openat(giver.fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (listing->fd < 0)
+            return nullptr;
+        listing->posixDir = giver.posixDir + "/" + name;
+        return &giver;
+    }
+    return nullptr;
 }
 
 /* Opens the folder of a listing through the drive mapping. */
 bool OpenByPath(Listing *listing, bool *isRoot, DWORD *error)
 {
-    std::vector<char> posix(listing->dosDir.size() * 3 + 4096);
-    if (!HostDosPathToPosix(listing->dosDir.c_str(), posix.data(), posix.size())) {
+    std::optional<std::string> posix = HostPosixFromDos(listing->dosDir.c_str());
+    if (!posix) {
         *error = ERROR_PATH_NOT_FOUND;
         return false;
     }
-    listing->posixDir = posix.data();
+    listing->posixDir = *posix;
     while (listing->posixDir.size() > 1 && listing->posixDir.back() == '/')
         listing->posixDir.pop_back();
     listing->fd = open(listing->posixDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -480,15 +459,14 @@ void FillRecord(const Listing &listing, const Entry &entry, LPWIN32_FIND_DATAA d
     data->nFileSizeHigh = (DWORD)(entry.size >> 32);
     data->nFileSizeLow = (DWORD)entry.size;
     if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        data->dwReserved0 = kSymlinkReparseTag;
+        data->dwReserved0 = IO_REPARSE_TAG_SYMLINK;
     const char *ansi = listing.Text(entry.ansi);
     memcpy(data->cFileName, ansi, strlen(ansi) + 1);
 }
 
-void HandOut(uintptr_t handle, Listing *listing, LPWIN32_FIND_DATAA data)
+void HandOut(Listing *listing, LPWIN32_FIND_DATAA data)
 {
     listing->lastGiven = listing->next++;
-    State().lastGiver = handle;
     FillRecord(*listing, listing->entries[listing->lastGiven], data);
 }
 
@@ -510,8 +488,7 @@ HANDLE StartListing(LPCSTR fileName, LPWIN32_FIND_DATAA data)
     DWORD error = 0;
     bool isRoot = false;
     DWORD folderDosBits = 0;
-    if (OpenAsChildOfGiver(listing.get())) {
-        const Listing *giver = LookupListing((HANDLE)State().lastGiver);
+    if (const Listing *giver = OpenAsChildOfGiver(listing.get())) {
         folderDosBits = giver->entries[giver->lastGiven].dosBits;
     } else if (OpenByPath(listing.get(), &isRoot, &error)) {
         folderDosBits = DosBitsOfListedFolder(*listing);
@@ -533,7 +510,7 @@ HANDLE StartListing(LPCSTR fileName, LPWIN32_FIND_DATAA data)
     state.nextHandle += 4;
     Listing *kept = listing.get();
     state.open.emplace(handle, std::move(listing));
-    HandOut(handle, kept, data);
+    HandOut(kept, data);
     SetLastError(ERROR_SUCCESS);
     return (HANDLE)handle;
 }
@@ -544,7 +521,6 @@ void HostResetFindFile(void)
 {
     FindState &state = State();
     state.open.clear();
-    state.lastGiver = 0;
     state.fixed.clear();
     state.exactFiles = false;
     state.devicesWithoutXattrs.clear();
@@ -552,10 +528,10 @@ void HostResetFindFile(void)
 
 BOOL HostFixFindAttributes(LPCSTR dosPath, DWORD attributes)
 {
-    char posix[4096];
-    if (!dosPath || !HostDosPathToPosix(dosPath, posix, sizeof posix))
+    std::optional<std::string> posix = HostPosixFromDos(dosPath);
+    if (!posix)
         return FALSE;
-    std::string path = posix;
+    std::string path = *posix;
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     State().fixed[path] = attributes;
@@ -609,7 +585,7 @@ BOOL WINAPI FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findData)
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
-    HandOut((uintptr_t)findFile, listing, findData);
+    HandOut(listing, findData);
     return TRUE;
 }
 
@@ -622,7 +598,5 @@ BOOL WINAPI FindClose(HANDLE findFile)
         return FALSE;
     }
     state.open.erase(found);
-    if (state.lastGiver == (uintptr_t)findFile)
-        state.lastGiver = 0;
     return TRUE;
 }

@@ -1,5 +1,8 @@
-/* Layer-wide state: forced failures, the last error and the reset. */
+/* Layer-wide state: forced failures, the last error, the errno map and
+ * the reset. */
 #include "layer_internal.h"
+
+#include <errno.h>
 
 namespace {
 
@@ -21,6 +24,24 @@ DWORD WINAPI GetLastError(void)
 void WINAPI SetLastError(DWORD error)
 {
     t_lastError = error;
+}
+
+DWORD HostErrorFromErrno(int error, DWORD otherwise)
+{
+    switch (error) {
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS: return ERROR_ACCESS_DENIED;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case ENOEXEC: return ERROR_BAD_FORMAT;
+    case ENOSPC:
+    case EDQUOT: return ERROR_DISK_FULL;
+    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
+    default: return otherwise;
+    }
 }
 
 void HostFailCall(HostCall call, DWORD error)

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@ const Record *HostRecordAt(const std::vector<Record> &records, int index)
 
 /* TRUE, with the last error set, when a test made `call` fail. */
 bool HostCallFails(HostCall call, DWORD *error);
+
+/* The platform's error for a failed host call's errno; `otherwise` for an
+ * errno that has no counterpart. */
+DWORD HostErrorFromErrno(int error, DWORD otherwise);
+
+/* Copies as much of `text` as `size` bytes hold (size at least 1) and
+ * terminates it; the number of characters copied. */
+size_t HostCopyCut(const std::string &text, char *dest, size_t size);
 
 /* One window of the thread. The property sheet's pages and controls are
  * windows too, so that the dialog-item calls find them. */
@@ -44,15 +53,28 @@ HostWindow *HostAddWindow(const char *className, const char *text, DWORD style, 
 HostWindow *HostLookupWindow(HWND window);
 /* The child of `dialog` with control id `id`, or NULL. */
 HostWindow *HostFindDialogItem(HWND dialog, int id);
+/* WM_SETTEXT, WM_GETTEXT and WM_GETTEXTLENGTH on the window's own text,
+ * as DefWindowProcA and the controls answer them; FALSE, with nothing
+ * done, for any other message. */
+bool HostTextMessage(HostWindow *window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result);
 /* Sends a message to a window's own procedure (window or dialog). */
 LRESULT HostSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 /* The drive mapping as POSIX text; empty when there is no drive C:. */
 std::string HostDriveCFolder(void);
+/* A DOS path on a mapped drive as a POSIX path, or nothing when it is on
+ * none; names are found without regard to case. */
+std::optional<std::string> HostPosixFromDos(const char *dosPath);
+/* An absolute POSIX path as the DOS path of a mapped drive, in ANSI. */
+std::optional<std::string> HostDosFromPosix(const char *posixPath);
+
+/* What WinExec gives for a started program: any value of HINSTANCE_ERROR
+ * or more is success. */
+const UINT kHostWinExecStarted = HINSTANCE_ERROR + 1;
 
 /* Starts `file` unwaited with `arguments` (the first is its own name) and
- * `environment`, all host text, as given; 33, or the platform's error
- * number of a failed start. */
+ * `environment`, all host text, as given; kHostWinExecStarted, or the
+ * platform's error number of a failed start. */
 UINT HostSpawn(const std::string &file, std::vector<std::string> arguments, std::vector<std::string> environment);
 /* This process's environment with `name` set to `value`. */
 std::vector<std::string> HostEnvironmentWith(const char *name, const std::string &value);
@@ -80,6 +102,8 @@ std::string HostAnsiFromUtf16(const WORD *text, size_t length);
  * that starts none), as the platform's A calls give such text. */
 bool HostAnsiFromUtf8(const char *text, size_t length, std::string *ansi);
 std::string HostUtf8FromAnsi(const char *text, size_t length);
+/* Appends one code point as UTF-8. */
+void HostAppendUtf8(DWORD codePoint, std::string *utf8);
 /* One character each way: FALSE, with '?', for a code point code page 1252
  * lacks; 0 for the five bytes without a code point. */
 bool HostAnsiFromCodePoint(DWORD codePoint, char *ansi);

@@ -9,13 +9,10 @@
 
 #include <filesystem>
 
-#define ERROR_MOD_NOT_FOUND 126L
-
 namespace {
 
 std::string g_programPath;
-bool g_overridden = false;
-std::string g_override;
+std::optional<std::string> g_override;
 
 /* Resolves . and .. by the text alone: a link keeps its own name. The
  * paths are POSIX ones (argv[0], the working folder, $PATH). The standard
@@ -58,8 +55,7 @@ std::string AbsoluteProgramPath(const std::string &argv0)
 
 void HostResetModule(void)
 {
-    g_overridden = false;
-    g_override.clear();
+    g_override.reset();
 }
 
 void HostSetProgramPath(const char *argv0)
@@ -69,8 +65,7 @@ void HostSetProgramPath(const char *argv0)
 
 void HostSetModuleFileName(const char *dosPath)
 {
-    g_overridden = dosPath != nullptr;
-    g_override = dosPath ? dosPath : "";
+    g_override = dosPath ? std::optional<std::string>(dosPath) : std::nullopt;
 }
 
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size)
@@ -81,22 +76,14 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size)
         SetLastError(ERROR_MOD_NOT_FOUND);
         return 0;
     }
-    std::string path = g_override;
-    if (!g_overridden) {
-        std::vector<char> dos(g_programPath.size() + 4);
-        if (!g_programPath.empty() && HostPosixPathToDos(g_programPath.c_str(), dos.data(), dos.size()))
-            path = dos.data();
-    }
+    std::string path = g_override ? *g_override : HostDosFromPosix(g_programPath.c_str()).value_or("");
     if (!fileName || size == 0)
         return 0;
     /* As the platform does: a path that does not fit is cut, terminated,
      * and reported with the full size and ERROR_INSUFFICIENT_BUFFER. */
-    if (path.size() >= size) {
-        memcpy(fileName, path.data(), size - 1);
-        fileName[size - 1] = '\0';
+    if (HostCopyCut(path, fileName, size) < path.size()) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return size;
     }
-    memcpy(fileName, path.c_str(), path.size() + 1);
     return (DWORD)path.size();
 }

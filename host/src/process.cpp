@@ -15,7 +15,7 @@ namespace {
 
 struct ProcessLog {
     bool capture = false;
-    UINT captureResult = 33;
+    UINT captureResult = kHostWinExecStarted;
     std::vector<HostStartedProcess> started;
     std::vector<pid_t> children;
 };
@@ -34,12 +34,10 @@ bool IsRegularFile(const std::string &posixPath)
 
 bool MapExistingFile(const std::string &dosPath, std::string *posixPath)
 {
-    std::vector<char> mapped(dosPath.size() + 4096);
-    if (!HostDosPathToPosix(dosPath.c_str(), mapped.data(), mapped.size()))
+    std::optional<std::string> mapped = HostPosixFromDos(dosPath.c_str());
+    if (!mapped || !IsRegularFile(*mapped))
         return false;
-    if (!IsRegularFile(mapped.data()))
-        return false;
-    *posixPath = mapped.data();
+    *posixPath = *mapped;
     return true;
 }
 
@@ -110,16 +108,6 @@ bool FindProgram(const std::string &commandLine, std::string *program, std::stri
     return false;
 }
 
-UINT ErrorFromErrno(int error)
-{
-    switch (error) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOEXEC: return ERROR_BAD_FORMAT;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    default: return ERROR_ACCESS_DENIED;
-    }
-}
-
 UINT Start(const char *commandLine)
 {
     std::string line = commandLine ? commandLine : "";
@@ -167,10 +155,14 @@ UINT HostSpawn(const std::string &file, std::vector<std::string> arguments, std:
 
     pid_t child;
     int error = posix_spawn(&child, file.c_str(), nullptr, nullptr, argv.data(), envp.data());
-    if (error != 0)
-        return ErrorFromErrno(error);
+    if (error != 0) {
+        /* The platform gives an error that is no start's result as a bad
+         * format. */
+        DWORD failed = HostErrorFromErrno(error, ERROR_ACCESS_DENIED);
+        return failed < HINSTANCE_ERROR ? (UINT)failed : ERROR_BAD_FORMAT;
+    }
     Log().children.push_back(child);
-    return 33;
+    return kHostWinExecStarted;
 }
 
 void HostResetProcesses(void)
@@ -183,16 +175,12 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand)
 {
     ProcessLog &log = Log();
     HostStartedProcess record = {};
-    size_t length = commandLine ? strlen(commandLine) : 0;
-    if (length >= sizeof record.commandLine)
-        length = sizeof record.commandLine - 1;
-    if (length)
-        memcpy(record.commandLine, commandLine, length);
+    HostCopyCut(commandLine ? commandLine : "", record.commandLine, sizeof record.commandLine);
     record.showCommand = showCommand;
 
     DWORD forced;
     if (HostCallFails(HOST_CALL_WIN_EXEC, &forced))
-        record.result = forced <= 31 ? forced : ERROR_FILE_NOT_FOUND;
+        record.result = forced < HINSTANCE_ERROR ? forced : ERROR_FILE_NOT_FOUND;
     else if (log.capture)
         record.result = log.captureResult;
     else

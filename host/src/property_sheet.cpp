@@ -1,7 +1,7 @@
-/* PropertySheetA on the host: pages built from their compiled dialog
- * templates, the dialog-item calls that serve them, OK, Cancel and Apply,
- * and the choice of who works the sheet (a test's driver, a script, or the
- * person at the terminal). */
+/* The common controls on the host: PropertySheetA, with pages built from
+ * their compiled dialog templates, OK, Cancel and Apply, and the choice of
+ * who works the sheet (a test's driver, a script, or the person at the
+ * terminal). */
 #include "sheet_internal.h"
 
 #include <fcntl.h>
@@ -10,13 +10,8 @@
 
 #include <algorithm>
 
-#define ERROR_CONTROL_ID_NOT_FOUND 1421L
-
 namespace {
 
-const WORD kDialogResourceType = 5;
-const DWORD kPushButton = 0x0;           /* BS_PUSHBUTTON */
-const DWORD kDefaultPushButton = 0x1;    /* BS_DEFPUSHBUTTON */
 /* What a page loses of its template's style to sit inside the sheet. */
 const DWORD kPageDropsStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME;
 
@@ -30,6 +25,7 @@ struct SheetInput {
 
 SheetInput g_input;
 HostSheet *g_openSheet = nullptr;
+int g_initCommonControlsCalls = 0;
 
 enum InputKind { INPUT_NONE, INPUT_DRIVER, INPUT_SCRIPT_TEXT, INPUT_TERMINAL, INPUT_SCRIPT_STDIN };
 
@@ -60,8 +56,7 @@ void CollectPages(LPCPROPSHEETHEADERA header, std::vector<HostSheetPageData> *pa
             page.record = (const PROPSHEETPAGEA_V1 *)at;
             DWORD size = 0;
             bool ownModule = record.hInstance == NULL || record.hInstance == HostModuleInstance();
-            const void *data = ownModule ? HostFindResourceData(MAKEINTRESOURCEA(kDialogResourceType),
-                                                                record.pszTemplate, nullptr, &size)
+            const void *data = ownModule ? HostFindResourceData(RT_DIALOG, record.pszTemplate, nullptr, &size)
                                          : nullptr;
             if (data && HostParseDialogTemplate((const BYTE *)data, size, &page.dialogTemplate))
                 pages->push_back(page);
@@ -85,13 +80,6 @@ HostWindow *AddChild(HWND parent, const char *className, const char *text, DWORD
     return child;
 }
 
-void CopyWindowText(const HostWindow *window, char *text, size_t size)
-{
-    size_t length = window->text.size() < size - 1 ? window->text.size() : size - 1;
-    memcpy(text, window->text.data(), length);
-    text[length] = '\0';
-}
-
 /* The window procedure of every control on a page: text, and the typing
  * limit of edit fields. */
 LRESULT CALLBACK ControlProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
@@ -99,22 +87,16 @@ LRESULT CALLBACK ControlProc(HWND handle, UINT message, WPARAM wParam, LPARAM lP
     HostWindow *control = HostLookupWindow(handle);
     if (!control)
         return 0;
-    switch (message) {
-    case WM_SETTEXT:
-        control->text = lParam ? (const char *)lParam : "";
+    LRESULT result;
+    if (HostTextMessage(control, message, wParam, lParam, &result)) {
         /* The platform's edit field puts its caret at the start. */
-        if (g_openSheet && g_openSheet->focus == handle) {
+        if (message == WM_SETTEXT && g_openSheet && g_openSheet->focus == handle) {
             g_openSheet->caret = 0;
             g_openSheet->allSelected = false;
         }
-        return TRUE;
-    case WM_GETTEXT:
-        if (wParam == 0 || !lParam)
-            return 0;
-        CopyWindowText(control, (char *)lParam, wParam);
-        return lstrlenA((const char *)lParam);
-    case WM_GETTEXTLENGTH:
-        return (LRESULT)control->text.size();
+        return result;
+    }
+    switch (message) {
     case EM_LIMITTEXT:
         if (!HostIsEditField(control))
             return 0;
@@ -169,10 +151,10 @@ void CreateSheetWindow(HostSheet *sheet, LPCPROPSHEETHEADERA header)
     sheet->window = window->handle;
     const DWORD button = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
     AddChild(sheet->window, "SysTabControl32", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, HOST_SHEET_TABS_ID);
-    AddChild(sheet->window, "Button", "OK", button | kDefaultPushButton, IDOK);
-    AddChild(sheet->window, "Button", "Cancel", button | kPushButton, IDCANCEL);
+    AddChild(sheet->window, "Button", "OK", button | BS_DEFPUSHBUTTON, IDOK);
+    AddChild(sheet->window, "Button", "Cancel", button | BS_PUSHBUTTON, IDCANCEL);
     /* Disabled until a page reports a change. */
-    AddChild(sheet->window, "Button", "&Apply", button | kPushButton | WS_DISABLED, HOST_SHEET_APPLY_ID);
+    AddChild(sheet->window, "Button", "&Apply", button | BS_PUSHBUTTON | WS_DISABLED, HOST_SHEET_APPLY_ID);
 }
 
 /* Position and size stay in dialog units: the host draws no pixels. */
@@ -255,6 +237,17 @@ void HostResetPropertySheet(void)
 {
     g_input = SheetInput{};
     g_openSheet = nullptr;
+    g_initCommonControlsCalls = 0;
+}
+
+void WINAPI InitCommonControls(void)
+{
+    g_initCommonControlsCalls++;
+}
+
+int HostInitCommonControlsCount(void)
+{
+    return g_initCommonControlsCalls;
 }
 
 void HostSetSheetDriver(HostSheetDriver driver, void *context)
@@ -273,13 +266,6 @@ void HostAttachSheetToStandardInput(BOOL attach)
 {
     int flags = fcntl(STDIN_FILENO, F_GETFL);
     g_input.standardInput = attach && flags != -1 && (flags & O_ACCMODE) != O_WRONLY;
-    /* A file opened later would land on a closed descriptor 0 and be
-     * taken for a script: hold it with /dev/null. */
-    if (attach && flags == -1) {
-        int placeholder = open("/dev/null", O_RDONLY);
-        if (placeholder > STDIN_FILENO)
-            close(placeholder);
-    }
 }
 
 HostSheet *HostOpenSheet(HWND window)
@@ -371,27 +357,4 @@ INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA header)
     if (HostWindow *stillThere = HostLookupWindow(header->hwndParent))
         stillThere->enabled = ownerEnabled;
     return sheet.state == HOST_SHEET_OK || sheet.applied ? 1 : 0;
-}
-
-LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    HostWindow *item = HostFindDialogItem(dialog, id);
-    if (!item) {
-        SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
-        return 0;
-    }
-    return HostSendMessage(item->handle, message, wParam, lParam);
-}
-
-BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text)
-{
-    return (BOOL)SendDlgItemMessageA(dialog, id, WM_SETTEXT, 0, (LPARAM)text);
-}
-
-UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int maxCount)
-{
-    if (!text || maxCount <= 0)
-        return 0;
-    text[0] = '\0';
-    return (UINT)SendDlgItemMessageA(dialog, id, WM_GETTEXT, (WPARAM)maxCount, (LPARAM)text);
 }

@@ -14,8 +14,7 @@
 
 namespace {
 
-bool g_overridden = false;
-std::string g_override;
+std::optional<std::string> g_override;
 /* A fault is told once for each state of the file. */
 std::string g_reported;
 
@@ -52,8 +51,8 @@ bool ReadAll(int fd, size_t expected, std::string *text)
 
 std::string RegistryFilePath(void)
 {
-    if (g_overridden)
-        return g_override;
+    if (g_override)
+        return *g_override;
     const char *file = getenv("TOVRIK_REGISTRY");
     if (file && *file)
         return file;
@@ -108,14 +107,12 @@ void ReportRegistryLine(const std::string &path, const std::string &stamp, size_
 void RegistryFileReset(void)
 {
     ForgetRegistryFileView();
-    g_overridden = false;
-    g_override.clear();
+    g_override.reset();
     g_reported.clear();
 }
 
 void HostSetRegistryFile(const char *posixPath)
 {
-    g_overridden = posixPath != NULL;
-    g_override = posixPath ? posixPath : "";
+    g_override = posixPath ? std::optional<std::string>(posixPath) : std::nullopt;
     ForgetRegistryFileView();
 }

@@ -1,6 +1,7 @@
 /* Saving into the file. A save writes a new file and renames it over the
  * old one under a lock on a file beside it, so that readers never see half
  * a file and two copies saving at once both keep their settings. */
+#include "layer_internal.h"
 #include "registry_file.h"
 
 #include <errno.h>
@@ -50,9 +51,12 @@ bool MakeFolders(const std::string &folder)
     return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-LONG ErrorFromErrno(int error)
+/* The store is no file the caller named: a way to it that is missing is
+ * as closed to the caller as one that is denied. */
+LONG StoreError(int error)
 {
-    return error == ENOMEM ? ERROR_NOT_ENOUGH_MEMORY : ERROR_ACCESS_DENIED;
+    return (LONG)(error == ENOENT || error == ENOTDIR ? ERROR_ACCESS_DENIED
+                                                      : HostErrorFromErrno(error, ERROR_ACCESS_DENIED));
 }
 
 bool WriteAll(int fd, const std::string &text)
@@ -108,7 +112,7 @@ LONG ChangeLocked(const std::string &path, const std::function<bool(RegistryKey 
     std::string text, stamp;
     if (!ReadRegistryFile(path, &text, &stamp)) {
         ReportRegistryFile(path, stamp, std::string(": ") + strerror(errno));
-        return ErrorFromErrno(errno);
+        return StoreError(errno);
     }
     RegistryKey root;
     size_t bad = ParseRegistryText(text.data(), text.size(), &root);
@@ -118,7 +122,7 @@ LONG ChangeLocked(const std::string &path, const std::function<bool(RegistryKey 
     }
     if (!change(&root))
         return ERROR_SUCCESS;
-    return ReplaceFile(path, WriteRegistryText(root)) ? ERROR_SUCCESS : ErrorFromErrno(errno);
+    return ReplaceFile(path, WriteRegistryText(root)) ? ERROR_SUCCESS : StoreError(errno);
 }
 
 } // namespace
@@ -129,14 +133,14 @@ LONG RegistryFileChange(const std::function<bool(RegistryKey *root)> &change)
     if (path.empty())
         return ERROR_ACCESS_DENIED;
     if (!MakeFolders(FolderOf(path)))
-        return ErrorFromErrno(errno);
+        return StoreError(errno);
     int lock = open(LockPath(path).c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
     if (lock < 0)
-        return ErrorFromErrno(errno);
+        return StoreError(errno);
     LONG result;
     while ((result = flock(lock, LOCK_EX)) != 0 && errno == EINTR) {
     }
-    result = result == 0 ? ChangeLocked(path, change) : ErrorFromErrno(errno);
+    result = result == 0 ? ChangeLocked(path, change) : StoreError(errno);
     close(lock);
     return result;
 }

@@ -228,13 +228,13 @@ bool ParseData(TextCursor *cursor, const char *p, const char *end, RegistryValue
         DWORD number;
         if (!ParseHexNumber(&p, end, 8, &number) || SkipBlanks(p, end) != end)
             return false;
-        value->type = 4;
+        value->type = REG_DWORD;
         for (int i = 0; i < 4; ++i)
             value->data.push_back((char)(number >> (8 * i)));
         return true;
     }
     if (end - p >= 4 && strncmp(p, "hex:", 4) == 0) {
-        value->type = 3;
+        value->type = REG_BINARY;
         return ParseHexList(cursor, p + 4, end, &value->data);
     }
     if (end - p >= 4 && strncmp(p, "hex(", 4) == 0) {
@@ -454,13 +454,13 @@ void AppendValue(std::string *out, const RegistryValue &value)
     char number[32];
     if (IsQuotable(value)) {
         AppendQuoted(out, value.data, value.data.size() - 1);
-    } else if (value.type == 4 && value.data.size() == 4) {
+    } else if (value.type == REG_DWORD && value.data.size() == 4) {
         const unsigned char *bytes = (const unsigned char *)value.data.data();
         snprintf(number, sizeof number, "dword:%08x",
                  (unsigned)(bytes[0] | bytes[1] << 8 | bytes[2] << 16 | (DWORD)bytes[3] << 24));
         *out += number;
     } else {
-        if (value.type == 3)
+        if (value.type == REG_BINARY)
             *out += "hex:";
         else {
             snprintf(number, sizeof number, "hex(%x):", (unsigned)value.type);

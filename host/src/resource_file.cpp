@@ -6,59 +6,81 @@
 
 #include "layer_internal.h"
 
+bool HostResourceReader::Need(size_t count)
+{
+    if (!ok_ || at_ > size_ || size_ - at_ < count)
+        ok_ = false;
+    return ok_;
+}
+
+WORD HostResourceReader::NextWord()
+{
+    if (!Need(2))
+        return 0;
+    WORD value = (WORD)(data_[at_] | data_[at_ + 1] << 8);
+    at_ += 2;
+    return value;
+}
+
+DWORD HostResourceReader::NextDword()
+{
+    DWORD low = NextWord();
+    return low | (DWORD)NextWord() << 16;
+}
+
+std::string HostResourceReader::NextString()
+{
+    std::vector<WORD> text;
+    for (WORD c = NextWord(); ok_ && c != 0; c = NextWord())
+        text.push_back(c);
+    return HostAnsiFromUtf16(text.data(), text.size());
+}
+
+std::string HostResourceReader::NextCharacters(size_t count)
+{
+    if (!Need(count * 2))
+        return std::string();
+    std::vector<WORD> text(count);
+    for (WORD &c : text)
+        c = NextWord();
+    return HostAnsiFromUtf16(text.data(), text.size());
+}
+
+bool HostResourceReader::NextNameOrOrdinal(std::string *name, WORD *ordinal)
+{
+    WORD first = NextWord();
+    if (first == 0xFFFF) {
+        *ordinal = NextWord();
+        return true;
+    }
+    *ordinal = 0;
+    if (first != 0) {
+        at_ -= 2;
+        *name = NextString();
+    }
+    return false;
+}
+
+void HostResourceReader::Skip(size_t count)
+{
+    if (Need(count))
+        at_ += count;
+}
+
 namespace {
 
-struct Reader {
-    const BYTE *data;
-    size_t size;
-    size_t offset;
-
-    bool Has(size_t count) const { return offset <= size && size - offset >= count; }
-
-    bool Word(WORD *value)
-    {
-        if (!Has(2))
-            return false;
-        *value = (WORD)(data[offset] | data[offset + 1] << 8);
-        offset += 2;
-        return true;
+/* A type or name of an entry; names compare in upper case. */
+bool ReadId(HostResourceReader *reader, HostResourceId *id)
+{
+    WORD number;
+    id->isName = !reader->NextNameOrOrdinal(&id->name, &number);
+    id->number = id->isName ? 0 : number;
+    for (char &c : id->name) {
+        if (c >= 'a' && c <= 'z')
+            c = (char)(c - 32);
     }
-
-    bool Dword(DWORD *value)
-    {
-        if (!Has(4))
-            return false;
-        *value = (DWORD)data[offset] | (DWORD)data[offset + 1] << 8 | (DWORD)data[offset + 2] << 16 |
-                 (DWORD)data[offset + 3] << 24;
-        offset += 4;
-        return true;
-    }
-
-    /* 0xFFFF then an ordinal, or a NUL-terminated UTF-16 name. */
-    bool Id(HostResourceId *id)
-    {
-        WORD first;
-        if (!Word(&first))
-            return false;
-        if (first == 0xFFFF) {
-            id->isName = false;
-            return Word(&id->number);
-        }
-        std::vector<WORD> name;
-        for (WORD c = first; c != 0;) {
-            name.push_back(c);
-            if (!Word(&c))
-                return false;
-        }
-        id->isName = true;
-        id->name = HostAnsiFromUtf16(name.data(), name.size());
-        for (char &c : id->name) {
-            if (c >= 'a' && c <= 'z')
-                c = (char)(c - 32);
-        }
-        return true;
-    }
-};
+    return reader->ok();
+}
 
 size_t AlignUp4(size_t value)
 {
@@ -72,20 +94,20 @@ std::vector<HostResourceEntry> HostParseResourceFile(const BYTE *data, size_t si
     std::vector<HostResourceEntry> entries;
     size_t offset = 0;
     while (offset < size && size - offset >= 8) {
-        Reader reader{ data, size, offset };
-        DWORD dataSize = 0, headerSize = 0;
-        if (!reader.Dword(&dataSize) || !reader.Dword(&headerSize))
+        HostResourceReader header(data, size, offset);
+        DWORD dataSize = header.NextDword();
+        DWORD headerSize = header.NextDword();
+        if (!header.ok() || headerSize < 8 || headerSize > size - offset || dataSize > size - offset - headerSize)
             break;
-        if (headerSize < 8 || headerSize > size - offset || dataSize > size - offset - headerSize)
-            break;
-        Reader header{ data, offset + headerSize, reader.offset };
+        header = HostResourceReader(data, offset + headerSize, header.at());
         HostResourceEntry entry;
-        WORD memoryFlags;
-        DWORD dataVersion;
-        if (!header.Id(&entry.type) || !header.Id(&entry.name))
+        if (!ReadId(&header, &entry.type) || !ReadId(&header, &entry.name))
             break;
-        header.offset = AlignUp4(header.offset);
-        if (!header.Dword(&dataVersion) || !header.Word(&memoryFlags) || !header.Word(&entry.language))
+        header.AlignToDword();
+        header.NextDword(); /* data version */
+        header.NextWord();  /* memory flags */
+        entry.language = header.NextWord();
+        if (!header.ok())
             break;
         entry.data = data + offset + headerSize;
         entry.size = dataSize;

@@ -10,9 +10,7 @@ extern const size_t kEmbeddedResourcesSize;
 
 namespace {
 
-const WORD kTypeString = 6;
-const WORD kTypeGroupIcon = 14;
-const WORD kUsEnglish = 0x409;
+const WORD kUsEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
 /* Any address of this module serves as its handle. */
 char g_moduleAnchor;
@@ -74,41 +72,25 @@ int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax)
         return 0;
     /* Strings come in blocks of 16, each a length and that many UTF-16
      * characters; block n holds ids 16(n-1) to 16(n-1)+15. */
-    const HostResourceEntry *block = FindEntry(MAKEINTRESOURCEA(kTypeString),
-                                               MAKEINTRESOURCEA((id >> 4) + 1));
+    const HostResourceEntry *block = FindEntry(RT_STRING, MAKEINTRESOURCEA((id >> 4) + 1));
     if (!block) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return 0;
     }
-    size_t offset = 0;
-    for (UINT index = 0;; ++index) {
-        if (offset > block->size || block->size - offset < 2)
-            return 0;
-        WORD length = (WORD)(block->data[offset] | block->data[offset + 1] << 8);
-        offset += 2;
-        if ((size_t)length * 2 > block->size - offset)
-            return 0;
-        if (index == (id & 15)) {
-            if (length == 0)
-                return 0;
-            std::vector<WORD> text(length);
-            for (WORD i = 0; i < length; ++i)
-                text[i] = (WORD)(block->data[offset + 2 * i] | block->data[offset + 2 * i + 1] << 8);
-            std::string ansi = HostAnsiFromUtf16(text.data(), text.size());
-            size_t copied = ansi.size() < (size_t)bufferMax - 1 ? ansi.size() : (size_t)bufferMax - 1;
-            memcpy(buffer, ansi.data(), copied);
-            buffer[copied] = '\0';
-            return (int)copied;
-        }
-        offset += (size_t)length * 2;
-    }
+    HostResourceReader reader(block->data, block->size);
+    for (UINT index = 0; index < (id & 15); ++index)
+        reader.Skip((size_t)reader.NextWord() * 2);
+    std::string text = reader.NextCharacters(reader.NextWord());
+    if (!reader.ok() || text.empty())
+        return 0;
+    return (int)HostCopyCut(text, buffer, (size_t)bufferMax);
 }
 
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name)
 {
     if (!IsOwnModule(instance) || !name)
         return NULL;
-    const HostResourceEntry *group = FindEntry(MAKEINTRESOURCEA(kTypeGroupIcon), name);
+    const HostResourceEntry *group = FindEntry(RT_GROUP_ICON, name);
     if (!group) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return NULL;

@@ -30,9 +30,7 @@ BOOL HostSheetTabText(HWND window, int index, char *text, int size)
     if (!sheet || index < 0 || (size_t)index >= sheet->pages.size() || !text || size <= 0)
         return FALSE;
     const std::string &caption = sheet->pages[index].dialogTemplate.caption;
-    size_t length = caption.size() < (size_t)size - 1 ? caption.size() : (size_t)size - 1;
-    memcpy(text, caption.data(), length);
-    text[length] = '\0';
+    HostCopyCut(caption, text, (size_t)size);
     return TRUE;
 }
 

@@ -28,8 +28,8 @@ void Report(const ScriptLine &line, const std::string &message)
 
 bool IsLabel(const HostWindow *window)
 {
-    /* SS_LEFT, SS_CENTER and SS_RIGHT: statics that show their text. */
-    return lstrcmpiA(window->className.c_str(), "Static") == 0 && (window->style & 0x1F) <= 2 &&
+    /* Of the statics, only these show their text. */
+    return lstrcmpiA(window->className.c_str(), "Static") == 0 && (window->style & SS_TYPEMASK) <= SS_RIGHT &&
            !window->text.empty();
 }
 

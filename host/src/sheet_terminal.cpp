@@ -84,13 +84,13 @@ std::vector<std::string> WrapText(const std::string &text, int width);
 
 bool IsGroupBox(const HostWindow *control)
 {
-    return lstrcmpiA(control->className.c_str(), "Button") == 0 && (control->style & 0x1F) == BS_GROUPBOX;
+    return lstrcmpiA(control->className.c_str(), "Button") == 0 && (control->style & BS_TYPEMASK) == BS_GROUPBOX;
 }
 
 bool IsFrame(const HostWindow *control)
 {
-    DWORD kind = control->style & 0x1F;
-    return lstrcmpiA(control->className.c_str(), "Static") == 0 && kind >= SS_BLACKFRAME && kind <= 9;
+    DWORD kind = control->style & SS_TYPEMASK;
+    return lstrcmpiA(control->className.c_str(), "Static") == 0 && kind >= SS_BLACKFRAME && kind <= SS_WHITEFRAME;
 }
 
 /* The lines a text control shows: as many as it needs, within its height. */

@@ -152,16 +152,28 @@ std::string HostUtf8FromAnsi(const char *text, size_t length)
         DWORD c = HostCodePointFromAnsi((unsigned char)text[i]);
         if (c == 0) /* the platform gives these bytes the same code point */
             c = (unsigned char)text[i];
-        if (c < 0x80) {
-            utf8.push_back((char)c);
-        } else if (c < 0x800) {
-            utf8.push_back((char)(0xC0 | (c >> 6)));
-            utf8.push_back((char)(0x80 | (c & 0x3F)));
-        } else {
-            utf8.push_back((char)(0xE0 | (c >> 12)));
-            utf8.push_back((char)(0x80 | ((c >> 6) & 0x3F)));
-            utf8.push_back((char)(0x80 | (c & 0x3F)));
-        }
+        HostAppendUtf8(c, &utf8);
     }
     return utf8;
+}
+
+void HostAppendUtf8(DWORD c, std::string *utf8)
+{
+    if (c < 0x80) {
+        utf8->push_back((char)c);
+        return;
+    }
+    int trail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    static const unsigned char kLead[] = { 0, 0xC0, 0xE0, 0xF0 };
+    utf8->push_back((char)(kLead[trail] | (c >> (6 * trail))));
+    while (trail-- > 0)
+        utf8->push_back((char)(0x80 | ((c >> (6 * trail)) & 0x3F)));
+}
+
+size_t HostCopyCut(const std::string &text, char *dest, size_t size)
+{
+    size_t length = text.size() < size - 1 ? text.size() : size - 1;
+    memcpy(dest, text.data(), length);
+    dest[length] = '\0';
+    return length;
 }

@@ -9,16 +9,15 @@
 
 namespace {
 
-bool g_overridden = false;
-std::string g_override;
+std::optional<std::string> g_override;
 
 /* The login name of the effective user, as the platform gives the name
  * of the process's user id; the environment only when there is no entry
  * for that id. */
 const char *LoginName(void)
 {
-    if (g_overridden)
-        return g_override.c_str();
+    if (g_override)
+        return g_override->c_str();
     struct passwd *user = getpwuid(geteuid());
     if (user && user->pw_name && *user->pw_name)
         return user->pw_name;
@@ -32,14 +31,12 @@ const char *LoginName(void)
 
 void HostResetUserName(void)
 {
-    g_overridden = false;
-    g_override.clear();
+    g_override.reset();
 }
 
 void HostSetUserName(const char *name)
 {
-    g_overridden = name != NULL;
-    g_override = name ? name : "";
+    g_override = name ? std::optional<std::string>(name) : std::nullopt;
 }
 
 BOOL WINAPI GetUserNameA(LPSTR buffer, LPDWORD size)

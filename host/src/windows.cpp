@@ -10,9 +10,6 @@
 #include <map>
 #include <memory>
 
-#define ERROR_INVALID_WINDOW_HANDLE 1400L
-#define ERROR_CANNOT_FIND_WND_CLASS 1407L
-#define ERROR_CLASS_ALREADY_EXISTS 1410L
 
 namespace {
 
@@ -25,7 +22,6 @@ struct WindowTable {
     bool quitPending = false;
     int quitCode = 0;
     std::map<UINT, int> defWindowProcCalls;
-    int initCommonControlsCalls = 0;
     std::vector<HostMessageBox> boxes;
     std::vector<UINT> beeps;
 };
@@ -44,13 +40,6 @@ int FindClass(LPCSTR name)
             return (int)i;
     }
     return -1;
-}
-
-void CopyText(char *dest, size_t size, const std::string &text)
-{
-    size_t length = text.size() < size - 1 ? text.size() : size - 1;
-    memcpy(dest, text.data(), length);
-    dest[length] = '\0';
 }
 
 } // namespace
@@ -83,19 +72,6 @@ HostWindow *HostLookupWindow(HWND window)
     WindowTable &table = Table();
     auto found = table.windows.find((uintptr_t)window);
     return found == table.windows.end() ? nullptr : found->second.get();
-}
-
-HostWindow *HostFindDialogItem(HWND dialog, int id)
-{
-    HostWindow *owner = HostLookupWindow(dialog);
-    if (!owner)
-        return nullptr;
-    for (HWND child : owner->children) {
-        HostWindow *item = HostLookupWindow(child);
-        if (item && item->id == id)
-            return item;
-    }
-    return nullptr;
 }
 
 LRESULT HostSendMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
@@ -194,19 +170,28 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
     case WM_NCCREATE:
         return TRUE;
+    }
+    LRESULT result = 0;
+    HostTextMessage(window, message, wParam, lParam, &result);
+    return result;
+}
+
+bool HostTextMessage(HostWindow *window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result)
+{
+    switch (message) {
     case WM_SETTEXT:
         if (window)
             window->text = lParam ? (const char *)lParam : "";
-        return TRUE;
+        *result = TRUE;
+        return true;
     case WM_GETTEXTLENGTH:
-        return window ? (LRESULT)window->text.size() : 0;
+        *result = window ? (LRESULT)window->text.size() : 0;
+        return true;
     case WM_GETTEXT:
-        if (!window || wParam == 0 || !lParam)
-            return 0;
-        CopyText((char *)lParam, wParam, window->text);
-        return lstrlenA((const char *)lParam);
+        *result = window && wParam != 0 && lParam ? (LRESULT)HostCopyCut(window->text, (char *)lParam, wParam) : 0;
+        return true;
     }
-    return 0;
+    return false;
 }
 
 BOOL WINAPI PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
@@ -278,18 +263,13 @@ void WINAPI PostQuitMessage(int exitCode)
     Table().quitCode = exitCode;
 }
 
-void WINAPI InitCommonControls(void)
-{
-    Table().initCommonControlsCalls++;
-}
-
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
     WindowTable &table = Table();
     HostMessageBox box = {};
     box.owner = owner;
-    CopyText(box.text, sizeof box.text, text ? text : "");
-    CopyText(box.caption, sizeof box.caption, caption ? caption : "Error");
+    HostCopyCut(text ? text : "", box.text, sizeof box.text);
+    HostCopyCut(caption ? caption : "Error", box.caption, sizeof box.caption);
     box.type = type;
     box.beepsBefore = (int)table.beeps.size();
     table.boxes.push_back(box);
@@ -311,8 +291,8 @@ BOOL HostGetWindowInfo(HWND handle, HostWindowInfo *info)
     if (!window || !info)
         return FALSE;
     *info = HostWindowInfo{};
-    CopyText(info->className, sizeof info->className, window->className);
-    CopyText(info->title, sizeof info->title, window->text);
+    HostCopyCut(window->className, info->className, sizeof info->className);
+    HostCopyCut(window->text, info->title, sizeof info->title);
     info->style = window->style;
     info->exStyle = window->exStyle;
     info->x = window->x;
@@ -339,11 +319,6 @@ int HostDefWindowProcCount(UINT message)
     auto &calls = Table().defWindowProcCalls;
     auto found = calls.find(message);
     return found == calls.end() ? 0 : found->second;
-}
-
-int HostInitCommonControlsCount(void)
-{
-    return Table().initCommonControlsCalls;
 }
 
 BOOL HostQuitPending(int *exitCode)
