@@ -223,11 +223,8 @@ bool MatchesEverything(const char *pattern)
  * order is their order. */
 void AppendSortKey(const std::string &ansi, std::string *pool)
 {
-    for (unsigned char c : ansi) {
-        unsigned char upper = HostUpperAnsi(c);
-        DWORD point = upper < 0x80 ? upper : HostCodePointFromAnsi(upper);
-        HostAppendUtf8(point == 0 ? upper : point, pool);
-    }
+    for (unsigned char c : ansi)
+        HostAppendUtf8(HostCodePointFromAnsi(HostUpperAnsi(c)), pool);
 }
 
 uint32_t AddText(Listing *listing, const char *text, size_t length)

@@ -105,7 +105,7 @@ std::string HostUtf8FromAnsi(const char *text, size_t length);
 /* Appends one code point as UTF-8. */
 void HostAppendUtf8(DWORD codePoint, std::string *utf8);
 /* One character each way: FALSE, with '?', for a code point code page 1252
- * lacks; 0 for the five bytes without a code point. */
+ * lacks. */
 bool HostAnsiFromCodePoint(DWORD codePoint, char *ansi);
 WORD HostCodePointFromAnsi(unsigned char c);
 /* The upper case of an ANSI byte, as lstrcmpiA compares. */

@@ -168,8 +168,16 @@ Layout LayoutFor(const HostSheet *sheet, const HostWindow *page)
     return layout;
 }
 
+/* A control character of either set, C0 and DEL or C1; the code page's
+ * five undefined bytes are read as C1 controls. */
+bool IsControlCharacter(DWORD c)
+{
+    return c < 0x20 || (c >= 0x7F && c < 0xA0);
+}
+
 /* Writes at most `width` cells of ANSI text, never past the screen's edge;
- * a control character, or a byte without a character, shows as '?'. */
+ * a control character, the code page's five undefined bytes among them,
+ * shows as '?'. */
 void Put(int row, int column, const std::string &text, int width, attr_t attributes = A_NORMAL)
 {
     if (row < 0 || row >= LINES || column >= COLS)
@@ -177,7 +185,7 @@ void Put(int row, int column, const std::string &text, int width, attr_t attribu
     width = std::min(width, COLS - column);
     for (int i = 0; i < width && (size_t)i < text.size(); ++i) {
         wchar_t shown[2] = { (wchar_t)HostCodePointFromAnsi((unsigned char)text[i]), L'\0' };
-        if (shown[0] < 0x20 || shown[0] == 0x7F)
+        if (IsControlCharacter(shown[0]))
             shown[0] = L'?';
         cchar_t cell;
         setcchar(&cell, shown, attributes, 0, nullptr);
@@ -341,7 +349,7 @@ int SheetKeyFromCharacter(wint_t character)
     case 3: return HOST_SHEET_KEY_ESCAPE; /* Esc, and Ctrl+C as the terminal's own way out */
     }
     char ansi;
-    if (character < 0x20 || !HostAnsiFromCodePoint(character, &ansi))
+    if (IsControlCharacter(character) || !HostAnsiFromCodePoint(character, &ansi))
         return -1;
     return (unsigned char)ansi;
 }

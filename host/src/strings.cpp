@@ -58,15 +58,16 @@ int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b)
     }
 }
 
-/* The code points of bytes 0x80-0x9F in code page 1252; 0 where the byte
- * has none. */
 static const char kAnsiDefaultCharacter = '?';
 
+/* The code points of bytes 0x80-0x9F in code page 1252; the five bytes the
+ * code page leaves undefined stand for the code point of the same number,
+ * both ways. */
 static const WORD kAnsiHighRow[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 bool HostAnsiFromCodePoint(DWORD c, char *ansi)
@@ -148,12 +149,8 @@ std::string HostUtf8FromAnsi(const char *text, size_t length)
 {
     std::string utf8;
     utf8.reserve(length);
-    for (size_t i = 0; i < length; ++i) {
-        DWORD c = HostCodePointFromAnsi((unsigned char)text[i]);
-        if (c == 0) /* the platform gives these bytes the same code point */
-            c = (unsigned char)text[i];
-        HostAppendUtf8(c, &utf8);
-    }
+    for (size_t i = 0; i < length; ++i)
+        HostAppendUtf8(HostCodePointFromAnsi((unsigned char)text[i]), &utf8);
     return utf8;
 }
 

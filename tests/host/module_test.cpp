@@ -54,6 +54,8 @@ TEST_F(HostMappingTest, PosixPathsShowAsWineShowsThem)
         // that is not UTF-8, is the platform's '?'.
         { DriveC() + "/Caf\xC3\xA9/\xE2\x82\xAC", "C:\\Caf\xE9\\\x80" },
         { DriveC() + "/\xC5\x81odz/bad\xFF", "C:\\?odz\\bad?" },
+        // A byte the code page leaves undefined is the code point of its number.
+        { DriveC() + "/x\xC2\x81y", "C:\\x\x81y" },
     };
     for (const auto &c : cases) {
         char dos[512];
