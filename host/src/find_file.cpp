@@ -331,8 +331,6 @@ DWORD ErrorOfOpen(int error, const std::string &posixDir)
 {
     struct stat info;
     switch (error) {
-    case EPERM:
-        return ERROR_ACCESS_DENIED;
     case ENOTDIR:
         return stat(posixDir.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) ? ERROR_INVALID_NAME
                                                                             : ERROR_PATH_NOT_FOUND;
