@@ -69,9 +69,10 @@ protected:
     // empty when FindFirstFileA fails.
     std::vector<std::string> List(const std::string &pattern, bool withWords = false);
 
-    // Imports REGEDIT4 text as the platform's registry editor does (on the
-    // host: the text becomes the registry file, read as the editor would
-    // import it). False when the import could not be made at all.
+    // Imports REGEDIT4 text as the platform's registry editor does, in
+    // place of the keys the test added (on the host: the text becomes the
+    // registry file, read as the editor would import it). False when the
+    // import could not be made at all.
     bool ImportRegistryText(const std::string &text);
 };
 
