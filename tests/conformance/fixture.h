@@ -15,9 +15,10 @@
 #ifdef _WIN32
 class ConformanceBase : public ::testing::Test {};
 #else
-// The host's fresh process: a private registry file and drive C: folder.
-#include "support/product_fixture.h"
-using ConformanceBase = ProductTest;
+// The host's fresh process: a private registry file and drive C: folder,
+// laid out by the drive tree helpers of the host's own tests.
+#include "host/find_file_tree.h"
+using ConformanceBase = DriveTreeTest;
 #endif
 
 // Where the layer and Wine are known to part, and why. A row that names one
