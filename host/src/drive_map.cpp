@@ -75,11 +75,11 @@ std::string HostDriveCFolder(void)
         folder = drive;
     } else {
         const char *prefix = getenv("WINEPREFIX");
-        const char *home = getenv("HOME");
+        std::string home = HostHomeFolder();
         if (prefix && *prefix)
             folder = std::string(prefix) + "/drive_c";
-        else if (home && *home)
-            folder = std::string(home) + "/.wine/drive_c";
+        else if (!home.empty())
+            folder = home + "/.wine/drive_c";
     }
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();

@@ -1,8 +1,11 @@
-/* Layer-wide state: forced failures, the last error, the errno map and
- * the reset. */
+/* Layer-wide state: forced failures, the last error, the errno map, the
+ * home folder and the reset. */
 #include "layer_internal.h"
 
 #include <errno.h>
+#include <pwd.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -24,6 +27,15 @@ DWORD WINAPI GetLastError(void)
 void WINAPI SetLastError(DWORD error)
 {
     t_lastError = error;
+}
+
+std::string HostHomeFolder(void)
+{
+    const char *home = getenv("HOME");
+    if (home && *home)
+        return home;
+    struct passwd *user = getpwuid(geteuid());
+    return user && user->pw_dir ? user->pw_dir : "";
 }
 
 DWORD HostErrorFromErrno(int error, DWORD otherwise)

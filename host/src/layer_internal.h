@@ -24,6 +24,9 @@ bool HostCallFails(HostCall call, DWORD *error);
  * errno that has no counterpart. */
 DWORD HostErrorFromErrno(int error, DWORD otherwise);
 
+/* The user's home folder: $HOME, else the account's; "" when neither. */
+std::string HostHomeFolder(void);
+
 /* Copies as much of `text` as `size` bytes hold (size at least 1) and
  * terminates it; the number of characters copied. */
 size_t HostCopyCut(const std::string &text, char *dest, size_t size);

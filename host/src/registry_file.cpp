@@ -5,7 +5,6 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -17,15 +16,6 @@ namespace {
 std::optional<std::string> g_override;
 /* A fault is told once for each state of the file. */
 std::string g_reported;
-
-std::string HomeFolder(void)
-{
-    const char *home = getenv("HOME");
-    if (home && *home)
-        return home;
-    struct passwd *user = getpwuid(geteuid());
-    return user && user->pw_dir ? user->pw_dir : "";
-}
 
 /* Everything up to the end of the file, however long it is by now;
  * `expected` is the size it had, read in one call when it has not grown. */
@@ -57,7 +47,7 @@ std::string RegistryFilePath(void)
     if (file && *file)
         return file;
     const char *config = getenv("XDG_CONFIG_HOME");
-    std::string folder = config && config[0] == '/' ? config : HomeFolder() + "/.config";
+    std::string folder = config && config[0] == '/' ? config : HostHomeFolder() + "/.config";
     return folder + "/tovrik/user.reg";
 }
 
