@@ -24,10 +24,6 @@ foreach(source ${TOVRIK_MANUAL_PAGE} ${packaging}/changelog)
 endforeach()
 add_custom_target(tovrik_package_files ALL DEPENDS ${compressed})
 
-# Debian's hardening: the whole global offset table read-only once loaded.
-# With curses and the C++ runtime linked in, few symbols are bound at start.
-target_link_options(tovrik PRIVATE -Wl,-z,relro -Wl,-z,now)
-
 install(TARGETS tovrik RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # A stripped install drops the compilers' notes as well, as Debian's own
 # packaging does.
