@@ -165,6 +165,8 @@ void AttachStreams(const std::string &errors, int script, bool closedInput)
     int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (err < 0 || dup2(err, STDERR_FILENO) < 0)
         _exit(125);
+    if (err != STDERR_FILENO)
+        close(err);
     if (closedInput) {
         close(STDIN_FILENO);
         return;
@@ -172,6 +174,8 @@ void AttachStreams(const std::string &errors, int script, bool closedInput)
     int in = script >= 0 ? script : open("/dev/null", O_RDONLY);
     if (in < 0 || dup2(in, STDIN_FILENO) < 0)
         _exit(125);
+    if (in != script && in != STDIN_FILENO)
+        close(in);
 }
 
 [[noreturn]] void Execute(std::string program, std::vector<std::string> &environment)
