@@ -94,7 +94,7 @@ def _copy_executable(source, destination):
     shutil.copy2(source, destination)
 
 
-def _program_and_rest(command_line):
+def program_and_rest(command_line):
     """A client command line cut after the program's path."""
     end = command_line.upper().find(".EXE") + 4
     return command_line[:end], command_line[end:]
@@ -208,10 +208,10 @@ class HostTarget(Target):
         # Into a file, not a pipe: a client the program starts inherits its
         # standard error and may hold a pipe open long after it has ended.
         with tempfile.TemporaryFile() as errors:
-            done = subprocess.run([self.copy_path(run.copy)], input=script, text=True, env=env,
+            done = subprocess.run([self.copy_path(run.copy)], input=script, encoding="utf-8", env=env,
                                   stdout=subprocess.DEVNULL, stderr=errors, timeout=RUN_TIMEOUT, cwd=self.work)
             errors.seek(0)
-            stderr = errors.read().decode("cp1252", "replace")
+            stderr = errors.read().decode("utf-8", "replace")
         # The script's reports say what it could not find or do; text cut
         # at a typing limit is the sheet working as it should.
         complaints = [line for line in stderr.splitlines()
@@ -382,7 +382,7 @@ class WineTarget(InWinePrefix, Target):
 
     def as_seen_by_client(self, command_line):
         # Wine's WinExec quotes an unquoted program path with a space in it.
-        program, rest = _program_and_rest(command_line)
+        program, rest = program_and_rest(command_line)
         return f'"{program}"{rest}' if " " in program else command_line
 
     def registry(self):
@@ -460,9 +460,31 @@ class WineTarget(InWinePrefix, Target):
                 self.display.press(window, *(["Tab"] * steps if steps > 0 else ["shift+Tab"] * -steps))
                 focused += steps
                 if action[1]:
-                    self.display.type(window, action[1])
+                    self._type_into(window, FIELD_IDS[action[0]], action[1])
                 else:
                     self.display.press(window, "BackSpace")
+
+    def _type_into(self, window, field_id, text):
+        """Types `text` over the field's selected text. xdotool types a letter
+        that the keyboard map lacks by mapping a spare key to it for the
+        moment, which Wine may take up too late and drop the letter: for such
+        text the field is read back, and typed again, whole, when it lost a
+        letter."""
+        for _ in range(3):
+            self.display.type(window, text)
+            if text.isascii():
+                return
+
+            def holds_text():
+                view = self.look()
+                return view and any(c.id == field_id and c.text == text for c in view.page)
+
+            try:
+                desktop.wait_until(holds_text, 5, what=f"the field to hold {text!r}")
+                return
+            except TimeoutError:
+                self.display.press(window, "Home", "shift+End")
+        raise AssertionError(f"the field {field_id} never held {text!r}")
 
 
 class HostWineTarget(InWinePrefix, HostTarget):
@@ -503,7 +525,7 @@ class HostWineTarget(InWinePrefix, HostTarget):
 
     def as_seen_by_client(self, command_line):
         # Wine gives its program the path it was started with in quotes.
-        program, rest = _program_and_rest(command_line)
+        program, rest = program_and_rest(command_line)
         return f'"{program}"{rest}'
 
 

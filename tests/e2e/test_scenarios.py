@@ -83,7 +83,7 @@ class ScenarioTest(unittest.TestCase):
             self.assertEqual(outcome.started, [], "nothing started without Wine")
             self.assertEqual(len(outcome.messages), len(run.started), "one line for each start")
             for message, line in zip(outcome.messages, run.started):
-                program = line[:line.upper().find(".EXE") + 4]
+                program, _ = targets.program_and_rest(line)
                 self.assertRegex(message, "^tovrik: " + re.escape(program) +
                                  r" is a Windows program: Wine is needed\b.*\bTOVRIK_WINE\b")
         else:
